@@ -1,0 +1,25 @@
+# Settings shared by every target of the project's own code.
+
+if(VELMORA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# fmt: the Linux build links Debian's library; the Windows cross build has no
+# fmt package, so it uses the same headers in header-only mode.
+if(WIN32)
+  set(_fmt_dir "${CMAKE_BINARY_DIR}/fmt-include")
+  file(MAKE_DIRECTORY "${_fmt_dir}")
+  file(CREATE_LINK /usr/include/fmt "${_fmt_dir}/fmt" SYMBOLIC)
+  add_library(fmt_header_only INTERFACE)
+  target_include_directories(fmt_header_only SYSTEM INTERFACE "${_fmt_dir}")
+  target_compile_definitions(fmt_header_only INTERFACE FMT_HEADER_ONLY)
+  add_library(fmt::fmt ALIAS fmt_header_only)
+else()
+  find_package(fmt REQUIRED)
+endif()
+
+# Warnings are errors for the project's own code only.
+function(velmora_target target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
