@@ -1,0 +1,35 @@
+#pragma once
+
+#include <initializer_list>
+
+#include "com/ComObject.h"
+#include "host/Outlook.h"
+#include "sim/Collections.h"
+#include "sim/FaultPlan.h"
+#include "sim/Item.h"
+#include "sim/MapiFolder.h"
+
+namespace sim {
+
+using SelectionList = ObjectList<Outlook::Selection, Item, IUnknown>;
+
+// The main window: the folder it shows (or none) and the items selected in it.
+class Explorer : public com::ComObject<Outlook::Explorer>, public Injectable {
+public:
+    Explorer();
+
+    com::ComPtr<Outlook::MAPIFolder> CurrentFolder() override;
+    // The same selection object on every call; Select changes what it holds.
+    com::ComPtr<Outlook::Selection> Selection() override;
+
+    // nullptr: the window shows no folder.
+    Explorer& ShowFolder(MapiFolder* folder);
+    Explorer& Select(std::initializer_list<Item*> items);
+    SelectionList& SelectedItems() { return *selection_; }
+
+private:
+    com::ComPtr<MapiFolder> current_;
+    com::ComPtr<SelectionList> selection_;
+};
+
+}  // namespace sim
