@@ -1,0 +1,156 @@
+#include "platform/posix/system/WindowsFileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/Utf16.h"
+#include "platform/posix/system/CaseResolver.h"
+#include "platform/posix/system/FileStreams.h"
+#include "platform/posix/system/FileTimes.h"
+#include "platform/posix/system/PosixErrors.h"
+#include "platform/posix/system/WindowsPath.h"
+
+namespace posix {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr LONG kErrorInvalidName = 123;
+
+std::optional<struct stat> StatOf(const fs::path& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return std::nullopt;
+    return info;
+}
+
+bool IsDirectory(const fs::path& path) {
+    const std::optional<struct stat> info = StatOf(path);
+    return info && S_ISDIR(info->st_mode);
+}
+
+bool IsDriveRoot(std::u16string_view path) {
+    const std::optional<WindowsPath> parsed = ParseWindowsPath(path);
+    return parsed && parsed->Components.empty();
+}
+
+// Where a move to `to` should land: its own spelling when it names the source
+// itself in another letter case, so that such a rename is possible.
+fs::path MoveTarget(const fs::path& from, const fs::path& to, std::u16string_view toPath) {
+    if (from != to) return to;
+    const std::optional<WindowsPath> parsed = ParseWindowsPath(toPath);
+    if (!parsed || parsed->Components.empty()) return to;
+    return to.parent_path() / velmora::ToUtf8(parsed->Components.back());
+}
+
+}  // namespace
+
+WindowsFileSystem::WindowsFileSystem(DriveMap drives, RenameFunction rename)
+    : drives_(std::move(drives)), rename_(rename) {}
+
+std::optional<host::FileEntry> WindowsFileSystem::Find(std::u16string_view path) {
+    if (IsDriveRoot(path)) return std::nullopt;
+    const std::optional<fs::path> native = ToNative(path);
+    if (!native) return std::nullopt;
+    const std::optional<struct stat> info = StatOf(*native);
+    if (!info) return std::nullopt;
+    host::FileEntry entry;
+    entry.Name = velmora::FromUtf8(native->filename().native());
+    entry.IsDirectory = S_ISDIR(info->st_mode);
+    entry.Size = entry.IsDirectory ? 0 : static_cast<std::uint64_t>(info->st_size);
+    entry.LastWriteTime = FileTimeFromTimespec(info->st_mtim);
+    return entry;
+}
+
+bool WindowsFileSystem::FileExists(std::u16string_view path) {
+    const std::optional<fs::path> native = ToNative(path);
+    if (!native) return false;
+    const std::optional<struct stat> info = StatOf(*native);
+    return info && !S_ISDIR(info->st_mode);
+}
+
+bool WindowsFileSystem::DirectoryExists(std::u16string_view path) {
+    const std::optional<fs::path> native = ToNative(path);
+    return native && IsDirectory(*native);
+}
+
+bool WindowsFileSystem::MakeDirectory(std::u16string_view path) {
+    const std::optional<fs::path> native = ToNative(path);
+    return native && mkdir(native->c_str(), 0777) == 0;
+}
+
+bool WindowsFileSystem::SetLastWriteTime(std::u16string_view path, host::FileTime time) {
+    const std::optional<fs::path> native = ToNative(path);
+    if (!native) return false;
+    const int fd = open(native->c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const timespec times[2] = {{0, UTIME_OMIT}, TimespecFromFileTime(time)};
+    const bool stamped = futimens(fd, times) == 0;
+    close(fd);
+    return stamped;
+}
+
+bool WindowsFileSystem::Move(std::u16string_view from, std::u16string_view to) {
+    const std::optional<fs::path> source = ToNative(from);
+    const std::optional<fs::path> target = ToNative(to);
+    if (!source || !target) return false;
+    const fs::path landing = MoveTarget(*source, *target, to);
+    if (landing == *source) return false;
+    return MoveNativeFile(*source, landing, rename_) == 0;
+}
+
+bool WindowsFileSystem::Remove(std::u16string_view path) {
+    const std::optional<fs::path> native = ToNative(path);
+    if (!native) return false;
+    struct stat info {};
+    if (lstat(native->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    return unlink(native->c_str()) == 0;
+}
+
+std::unique_ptr<host::InputStream> WindowsFileSystem::OpenRead(std::u16string_view path) {
+    const fs::path native = NativeOrThrow(u"Cannot open", path);
+    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowErrnoFileError(u"Cannot open", path, errno, native);
+    auto stream = std::make_unique<FileInputStream>(fd, std::u16string(path));
+    struct stat info {};
+    if (fstat(fd, &info) != 0) ThrowErrnoFileError(u"Cannot open", path, errno, native);
+    if (S_ISDIR(info.st_mode)) ThrowErrnoFileError(u"Cannot open", path, EISDIR, native);
+    return stream;
+}
+
+std::unique_ptr<host::OutputStream> WindowsFileSystem::Create(std::u16string_view path, host::CreateMode mode) {
+    const fs::path native = NativeOrThrow(u"Cannot create", path);
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == host::CreateMode::CreateNew ? O_EXCL : O_TRUNC);
+    const int fd = open(native.c_str(), flags, 0666);
+    if (fd < 0) ThrowErrnoFileError(u"Cannot create", path, errno, native);
+    return std::make_unique<FileOutputStream>(fd, std::u16string(path));
+}
+
+std::u16string WindowsFileSystem::CurrentDirectory() {
+    std::error_code error;
+    const fs::path current = fs::current_path(error);
+    if (!error) {
+        if (std::optional<std::u16string> windows = FromNative(current)) return *windows;
+    }
+    return u"C:\\";
+}
+
+std::optional<fs::path> WindowsFileSystem::ToNative(std::u16string_view path) const {
+    return ResolveWindowsPath(drives_, path);
+}
+
+std::optional<std::u16string> WindowsFileSystem::FromNative(const fs::path& nativePath) const {
+    return drives_.FromNative(nativePath);
+}
+
+fs::path WindowsFileSystem::NativeOrThrow(std::u16string_view action, std::u16string_view path) const {
+    const std::optional<WindowsPath> parsed = ParseWindowsPath(path);
+    if (!parsed) ThrowFileError(action, path, kErrorInvalidName, u"not a valid absolute path");
+    if (!drives_.Root(parsed->Drive)) ThrowFileError(action, path, ERROR_PATH_NOT_FOUND, u"no such drive");
+    return ResolveNames(*drives_.Root(parsed->Drive), parsed->Components);
+}
+
+}  // namespace posix
