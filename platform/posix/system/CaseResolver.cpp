@@ -1,4 +1,4 @@
-#include "platform/posix/system/CaseResolver.h"
+#include "posix/system/CaseResolver.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "base/Utf16.h"
-#include "platform/posix/system/WindowsPath.h"
+#include "posix/system/WindowsPath.h"
 
 namespace posix {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/system/DriveMap.h"
+#include "posix/system/DriveMap.h"
 
 namespace posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/system/DriveMap.h"
+#include "posix/system/DriveMap.h"
 
 #include <cstdlib>
 #include <string>
@@ -8,7 +8,7 @@
 
 #include "base/Exception.h"
 #include "base/Utf16.h"
-#include "platform/posix/system/WindowsPath.h"
+#include "posix/system/WindowsPath.h"
 
 namespace posix {
 

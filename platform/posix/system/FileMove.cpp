@@ -1,4 +1,4 @@
-#include "platform/posix/system/FileMove.h"
+#include "posix/system/FileMove.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

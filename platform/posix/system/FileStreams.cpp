@@ -1,4 +1,4 @@
-#include "platform/posix/system/FileStreams.h"
+#include "posix/system/FileStreams.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "host/HostError.h"
-#include "platform/posix/system/PosixErrors.h"
+#include "posix/system/PosixErrors.h"
 
 namespace posix {
 

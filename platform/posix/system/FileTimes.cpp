@@ -1,4 +1,4 @@
-#include "platform/posix/system/FileTimes.h"
+#include "posix/system/FileTimes.h"
 
 namespace posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/system/PosixErrors.h"
+#include "posix/system/PosixErrors.h"
 
 #include <sys/stat.h>
 

@@ -1,9 +1,9 @@
-#include "platform/posix/system/PosixLibraries.h"
+#include "posix/system/PosixLibraries.h"
 
 #include <dlfcn.h>
 
 #include "base/Utf16.h"
-#include "platform/posix/system/CaseResolver.h"
+#include "posix/system/CaseResolver.h"
 
 namespace posix {
 

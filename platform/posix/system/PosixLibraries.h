@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/DynamicLibraries.h"
-#include "platform/posix/system/DriveMap.h"
+#include "posix/system/DriveMap.h"
 
 namespace posix {
 

@@ -1,9 +1,9 @@
-#include "platform/posix/system/PosixSystem.h"
+#include "posix/system/PosixSystem.h"
 
 #include <ctime>
 #include <optional>
 
-#include "platform/posix/system/FileTimes.h"
+#include "posix/system/FileTimes.h"
 
 namespace posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/system/WindowsFileSystem.h"
+#include "posix/system/WindowsFileSystem.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,11 +7,11 @@
 #include <cerrno>
 
 #include "base/Utf16.h"
-#include "platform/posix/system/CaseResolver.h"
-#include "platform/posix/system/FileStreams.h"
-#include "platform/posix/system/FileTimes.h"
-#include "platform/posix/system/PosixErrors.h"
-#include "platform/posix/system/WindowsPath.h"
+#include "posix/system/CaseResolver.h"
+#include "posix/system/FileStreams.h"
+#include "posix/system/FileTimes.h"
+#include "posix/system/PosixErrors.h"
+#include "posix/system/WindowsPath.h"
 
 namespace posix {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "host/FileSystem.h"
-#include "platform/posix/system/DriveMap.h"
-#include "platform/posix/system/FileMove.h"
+#include "posix/system/DriveMap.h"
+#include "posix/system/FileMove.h"
 
 namespace posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/system/WindowsPath.h"
+#include "posix/system/WindowsPath.h"
 
 #include "base/Utf16.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "TempDirectory.h"
-#include "platform/posix/system/DriveMap.h"
+#include "posix/system/DriveMap.h"
 
 namespace posix_tests {
 

@@ -4,7 +4,7 @@
 #include "ScopedEnvironment.h"
 #include "base/Exception.h"
 #include "base/Utf16.h"
-#include "platform/posix/system/WindowsPath.h"
+#include "posix/system/WindowsPath.h"
 
 namespace fs = std::filesystem;
 using posix::ParseWindowsPath;

@@ -8,8 +8,8 @@
 #include <csignal>
 
 #include "DriveFixture.h"
-#include "platform/posix/system/FileMove.h"
-#include "platform/posix/system/WindowsFileSystem.h"
+#include "posix/system/FileMove.h"
+#include "posix/system/WindowsFileSystem.h"
 
 namespace fs = std::filesystem;
 using posix_tests::DriveFixture;

@@ -6,7 +6,7 @@
 #include "DriveFixture.h"
 #include "base/Utf16.h"
 #include "mapi/MapiDefs.h"
-#include "platform/posix/system/PosixLibraries.h"
+#include "posix/system/PosixLibraries.h"
 
 namespace fs = std::filesystem;
 using posix_tests::DriveFixture;

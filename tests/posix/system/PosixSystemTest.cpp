@@ -4,9 +4,9 @@
 
 #include "DriveFixture.h"
 #include "ScopedEnvironment.h"
-#include "platform/posix/system/FileTimes.h"
-#include "platform/posix/system/PosixSystem.h"
-#include "platform/posix/system/WindowsFileSystem.h"
+#include "posix/system/FileTimes.h"
+#include "posix/system/PosixSystem.h"
+#include "posix/system/WindowsFileSystem.h"
 
 using posix_tests::DriveFixture;
 using posix_tests::ScopedTimeZone;

@@ -9,8 +9,8 @@
 #include "DriveFixture.h"
 #include "base/Utf16.h"
 #include "host/HostError.h"
-#include "platform/posix/system/FileTimes.h"
-#include "platform/posix/system/WindowsFileSystem.h"
+#include "posix/system/FileTimes.h"
+#include "posix/system/WindowsFileSystem.h"
 
 namespace fs = std::filesystem;
 using posix_tests::DriveFixture;
