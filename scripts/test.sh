@@ -64,7 +64,7 @@ print_timings() {
   local i
   echo "=== stage timings"
   for i in "${!stage_names[@]}"; do
-    printf '%-34s %4d:%02d\n' "${stage_names[i]}" \
+    printf '%-40s %4d:%02d\n' "${stage_names[i]}" \
       $((stage_seconds[i] / 60)) $((stage_seconds[i] % 60))
   done
 }
