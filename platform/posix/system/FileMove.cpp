@@ -85,6 +85,7 @@ int RenameWithoutReplacing(const char* from, const char* to) {
     // The file system does not know RENAME_NOREPLACE: a hard link claims the name atomically.
     if (link(from, to) == 0) return unlink(from);
     if (errno == EEXIST || errno == ENOENT || errno == EXDEV) return -1;
+    // Neither is possible here (a directory, or no hard links): a check before renaming has to do.
     struct stat info {};
     if (lstat(to, &info) == 0) {
         errno = EEXIST;
