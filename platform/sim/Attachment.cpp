@@ -3,9 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "base/Format.h"
 #include "host/FileSystem.h"
-#include "host/HostError.h"
 #include "host/Platform.h"
 #include "sim/MapiAttachment.h"
 
@@ -77,7 +75,6 @@ com::ComPtr<IUnknown> Attachment::MAPIOBJECT() {
 void Attachment::SaveAsFile(const std::u16string& path) {
     Enter("SaveAsFile");
     auto file = host::TheFileSystem().Create(path, host::CreateMode::CreateAlways);
-    if (!file) throw host::HostError(E_FAIL, velmora::Format(u"The file %s could not be created.", {path}));
     file->Write(data_.Content.data(), data_.Content.size());
     file->Commit();
 }

@@ -15,10 +15,6 @@ namespace {
 
 Bytes ReadWholeFile(const std::u16string& path) {
     auto stream = host::TheFileSystem().OpenRead(path);
-    if (!stream) {
-        throw host::HostError(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-                              velmora::Format(u"The file %s could not be opened.", {path}));
-    }
     Bytes content;
     std::array<char, 64 * 1024> chunk;
     while (const auto read = stream->Read(chunk.data(), chunk.size())) content.append(chunk.data(), read);
