@@ -24,12 +24,6 @@ bool CharSet::Contains(char16_t c) const { return c < members_.size() && members
 
 namespace {
 
-// "X:" alone means the drive itself; its root is what has to exist.
-bool DirectoryExists(std::u16string_view path) {
-    if (path.size() == 2 && path[1] == u':') return host::TheFileSystem().DirectoryExists(std::u16string(path) + u'\\');
-    return host::TheFileSystem().DirectoryExists(path);
-}
-
 // Everything up to and including the last backslash or colon.
 std::u16string_view ParentPart(std::u16string_view path) {
     const auto last = path.find_last_of(u"\\:");
@@ -41,7 +35,7 @@ std::u16string_view ParentPart(std::u16string_view path) {
 bool ForceDirectories(std::u16string_view path, bool withParents) {
     while (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
     if (path.empty()) return false;
-    if (DirectoryExists(path)) return true;
+    if (host::TheFileSystem().DirectoryExists(path)) return true;
     if (withParents) {
         // A parent part that does not shrink the path (a relative name, a
         // drive that is not there) has nothing left to create.
@@ -55,10 +49,8 @@ bool ForceDirectories(std::u16string_view path, bool withParents) {
 void SetFileDateTime(std::u16string_view path, TDateTime time) {
     const auto dos = DateTimeToDos(time);
     if (!dos) return;
-    const auto local = DosToFileTime(*dos);
-    if (!local) return;
     try {
-        host::TheFileSystem().SetLastWriteTime(path, host::TheSystem().LocalToUtc(*local));
+        host::TheFileSystem().SetLastWriteTime(path, host::TheSystem().LocalToUtc(DosToFileTime(*dos)));
     } catch (const Exception&) {
         // A file time that cannot be set is no reason to fail a run.
     }
@@ -67,9 +59,7 @@ void SetFileDateTime(std::u16string_view path, TDateTime time) {
 bool GetFileDateTimeAndSize(std::u16string_view path, TDateTime& time, std::uint32_t& size) {
     const auto entry = host::TheFileSystem().Find(path);
     if (!entry) return false;
-    if (const auto dos = FileTimeToDos(host::TheSystem().UtcToLocal(entry->LastWriteTime))) {
-        if (const auto local = DosToDateTime(*dos)) time = *local;
-    }
+    if (const auto dos = FileTimeToDos(host::TheSystem().UtcToLocal(entry->LastWriteTime))) time = DosToDateTime(*dos);
     size = static_cast<std::uint32_t>(entry->Size);
     return true;
 }

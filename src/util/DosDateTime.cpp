@@ -20,13 +20,6 @@ std::int64_t FileTimeEpochInOleDays() {
     return -days;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 std::optional<DosDateTime> Pack(const DateTimeParts& p) {
     if (p.Year < kFirstYear || p.Year > kLastYear) return std::nullopt;
     DosDateTime dos;
@@ -35,7 +28,7 @@ std::optional<DosDateTime> Pack(const DateTimeParts& p) {
     return dos;
 }
 
-std::optional<DateTimeParts> Unpack(DosDateTime dos) {
+DateTimeParts Unpack(DosDateTime dos) {
     DateTimeParts p;
     p.Year = kFirstYear + (dos.Date >> 9);
     p.Month = dos.Date >> 5 & 0x0F;
@@ -44,8 +37,6 @@ std::optional<DateTimeParts> Unpack(DosDateTime dos) {
     p.Minute = dos.Time >> 5 & 0x3F;
     p.Second = (dos.Time & 0x1F) * 2;
     p.Millisecond = 0;
-    if (p.Month < 1 || p.Month > 12 || p.Day < 1 || p.Day > DaysInMonth(p.Year, p.Month)) return std::nullopt;
-    if (p.Hour > 23 || p.Minute > 59 || p.Second > 59) return std::nullopt;
     return p;
 }
 
@@ -68,16 +59,10 @@ std::optional<DosDateTime> FileTimeToDos(host::FileTime time) {
     return Pack(p);
 }
 
-std::optional<TDateTime> DosToDateTime(DosDateTime value) {
-    const auto parts = Unpack(value);
-    if (!parts) return std::nullopt;
-    return EncodeDateTime(*parts);
-}
+TDateTime DosToDateTime(DosDateTime value) { return EncodeDateTime(Unpack(value)); }
 
-std::optional<host::FileTime> DosToFileTime(DosDateTime value) {
-    auto parts = Unpack(value);
-    if (!parts) return std::nullopt;
-    const DateTimeParts& p = *parts;
+host::FileTime DosToFileTime(DosDateTime value) {
+    const DateTimeParts p = Unpack(value);
     const std::int64_t oleDays = std::llround(EncodeDateTime({p.Year, p.Month, p.Day}));
     const auto days = static_cast<std::uint64_t>(oleDays + FileTimeEpochInOleDays());
     const auto seconds = static_cast<std::uint64_t>((p.Hour * 60 + p.Minute) * 60 + p.Second);

@@ -25,8 +25,8 @@ struct DosDateTime {
 std::optional<DosDateTime> DateTimeToDos(TDateTime value);
 std::optional<DosDateTime> FileTimeToDos(host::FileTime time);
 
-// None when a field is out of its range (month 13, 30 February, second 60).
-std::optional<TDateTime> DosToDateTime(DosDateTime value);
-std::optional<host::FileTime> DosToFileTime(DosDateTime value);
+// Back from a value made by the conversions above.
+TDateTime DosToDateTime(DosDateTime value);
+host::FileTime DosToFileTime(DosDateTime value);
 
 }  // namespace velmora
