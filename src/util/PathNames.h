@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Parts of Windows paths, split at the last '\' or ':' (a drive's colon
+// counts as a separator, so "C:a.txt" has the name "a.txt").
+namespace velmora {
+
+// Everything after the last separator.
+std::u16string ExtractFileName(std::u16string_view path);
+// Everything up to and including the last separator.
+std::u16string ExtractFilePath(std::u16string_view path);
+// The extension of the name with its dot ("" when the name has none).
+std::u16string ExtractFileExt(std::u16string_view path);
+// The path with its extension replaced (or the new one appended).
+std::u16string ChangeFileExt(std::u16string_view path, std::u16string_view extension);
+
+}  // namespace velmora
