@@ -278,6 +278,8 @@ public:
     virtual Label& lblFolder() = 0;
     virtual CheckBox& chkCloseWhenFinished() = 0;
     virtual Button& btnCancel() = 0;
+    // Sounds the system's default beep (the end of a run).
+    virtual void Beep() = 0;
 };
 
 class WelcomeEvents {
