@@ -3,6 +3,13 @@
 // The Outlook object model as the engine reaches it: folders, items and
 // attachments behind COM interfaces. Collections are 1-based; a call that
 // fails throws host::HostError with the host's result code and message.
+//
+// What an add-in reaches besides: the application object and its explorers
+// also answer IDispatch, through which the application's Name,
+// ActiveExplorer and CommandBars and an explorer's CommandBars (the host's
+// Office::_CommandBars) are read by name. The application is a connection
+// point container for ApplicationEvents, whose ItemSend it raises with
+// IDispatch::Invoke before a message goes out.
 
 #include <cstdint>
 #include <string>
@@ -122,6 +129,14 @@ inline constexpr IID IID__AppointmentItem = {
     0x00063033, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID__MeetingItem = {0x00063062, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID__TaskItem = {0x00063035, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// The application's event interface and the members that matter here.
+inline constexpr IID DIID_ApplicationEvents = {
+    0x0006304E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// ItemSend(Item: the item as IDispatch, Cancel: by-reference boolean; true stops the send)
+inline constexpr DISPID DISPID_ItemSend = 0xF002;
+// NewMail(), no arguments
+inline constexpr DISPID DISPID_NewMail = 0xF003;
 
 }  // namespace Outlook
 
