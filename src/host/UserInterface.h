@@ -67,6 +67,15 @@ class Clipboard {
 public:
     virtual ~Clipboard() = default;
     virtual void SetText(const std::u16string& text) = 0;
+    // A bitmap, given as a BMP file image, replacing what the clipboard
+    // held. A clipboard for texts only throws HostError (E_NOTIMPL).
+    virtual void SetBitmap(const std::vector<std::uint8_t>& bmpFile) {
+        (void)bmpFile;
+        throw HostError(E_NOTIMPL, u"This clipboard holds no pictures");
+    }
+    // The bitmap the clipboard holds, as a BMP file image; empty when it
+    // holds none.
+    virtual std::vector<std::uint8_t> Bitmap() { return {}; }
 };
 
 class Shell {
