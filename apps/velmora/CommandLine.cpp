@@ -1,0 +1,169 @@
+#include "velmora/CommandLine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <map>
+
+#include "base/Utf16.h"
+#include "velmora/ExtensionList.h"
+
+namespace velmora::cli {
+
+namespace {
+
+constexpr char kFooter[] = R"(Paths may be given in native form (/home/me/Attachments; relative ones from the current
+directory) or as Windows paths on the program's drives. The engine works with Windows paths: C: and D:
+are directories under ~/.local/share/velmora/drives (VELMORA_DRIVES="C=/srv/c;D=/mnt/d" maps others), and
+Z: is the whole native file system "/", so /home/me/Attachments is Z:\home\me\Attachments in the log and
+in the links written. Options left out take the stored settings (the registry's user hive,
+~/.config/velmora/user-registry.db or VELMORA_USER_REGISTRY); --store-settings stores those given.
+Exit status: 0 done, 1 failed (the error is printed), 2 wrong usage, 130 cancelled by Ctrl-C.)";
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::optional<std::int32_t> WholeInteger(const std::string& text) {
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || text.empty()) return std::nullopt;
+    return value;
+}
+
+// A choice of words mapped onto the stored numbers, letter case ignored.
+CLI::Option* AddChoice(CLI::App& command, const std::string& name, const std::map<std::string, std::uint8_t>& choices,
+                       std::optional<std::uint8_t>& target, const std::string& description) {
+    std::vector<std::string> words;
+    for (const auto& [word, value] : choices) words.push_back(word);
+    return command
+        .add_option_function<std::string>(
+            name, [&target, choices](const std::string& word) { target = choices.at(Lower(word)); }, description)
+        ->check(CLI::IsMember(words, CLI::ignore_case));
+}
+
+}  // namespace
+
+// A switch "--name" with its opposite "--no-name", which the help names in the
+// description instead of listing it.
+CLI::Option* CommandLine::AddSwitch(CLI::App& command, const std::string& name, std::optional<bool>& target,
+                                    const std::string& description) {
+    auto* on = command.add_flag_callback(
+        "--" + name, [&target] { target = true; }, description + "; --no-" + name + " for the opposite");
+    auto* off = command.add_flag_callback("--no-" + name, [&target] { target = false; })->group("");
+    switches_.emplace_back(on, off);
+    return on;
+}
+
+CommandLine::CommandLine(std::string providerPath)
+    : app_("Takes attachments out of the messages of a mailbox and keeps them as files; puts them back; "
+           "moves the files that links point to.",
+           "velmora") {
+    request_.providerPath = std::move(providerPath);
+    app_.footer(kFooter);
+    app_.set_version_flag("--version", "velmora 2.1");
+    app_.require_subcommand(1);
+    AddSaveCommand();
+    AddReintroduceCommand();
+    AddReRootCommand();
+    AddInstallCommand();
+}
+
+void CommandLine::AddTargetOptions(CLI::App& command) {
+    command.add_option("--mailbox", request_.mailbox, "The mailbox directory (a tree of Maildir folders)")
+        ->required();
+    auto* folder = command.add_option("--folder", request_.folder,
+                                      "The folder to process, below the mailbox: Inbox/Sub (default: all of it)");
+    auto* subFolders = AddSwitch(command, "subfolders", request_.subFolders,
+                                 "Process the folder's sub-folders too (stored: LastProcessSubFolders)");
+    auto* messages = command.add_option("messages", request_.messages,
+                                        "Message files of the mailbox to process instead of a folder");
+    messages->excludes(folder)->excludes(subFolders);
+    command.add_flag("--store-settings", request_.storeSettings,
+                     "Store the options given as the defaults of later runs, as the dialog's OK does");
+}
+
+void CommandLine::AddSaveCommand() {
+    auto& save = *app_.add_subcommand("save", "Save attachments to files, optionally removing them from the messages");
+    save.callback([this] { request_.operation = Operation::Save; });
+    AddTargetOptions(save);
+    save.add_option_function<std::string>(
+        "-t,--to", [this](const std::string& directory) { request_.targetDirectory = directory; },
+        "The directory to save into (stored: LastToDir)");
+    AddSwitch(save, "remove", request_.remove,
+              "Remove each saved attachment from its message (stored: LastRemoveAfterSaving)");
+    AddChoice(save, "--replace", {{"link", 0}, {"body", 1}, {"none", 2}}, request_.replaceMode,
+              "What replaces a removed attachment: link (a link attachment to the file), body (a reference put "
+              "in front of the body) or none (stored: SaveAttOptions)");
+    save.add_option_function<std::string>(
+        "--extensions",
+        [this](const std::string& typed) { request_.extensions = NormaliseExtensionList(FromUtf8(typed)); },
+        "Save only these extensions, e.g. \"pdf, doc\" (stored as .pdf;.doc); \"\" for all "
+        "(stored: SaveOnlyExtensions)");
+    save.add_option_function<std::string>(
+            "--min-size", [this](const std::string& typed) { request_.minimumSizeKb = WholeInteger(typed); },
+            "Save only attachments of at least this many KB; 0 for all (stored: SaveOnlyBiggerThan)")
+        ->check(CLI::Validator(
+            [](std::string& typed) { return WholeInteger(typed) ? std::string() : "Invalid message maximum size"; },
+            "KB"));
+    AddSwitch(save, "inline-images", request_.inlineImages,
+              "Save images that sit inside the message body too (stored: SaveInlineAttachments)");
+    AddChoice(save, "--if-exists", {{"rename", 0}, {"overwrite", 1}, {"ask", 2}}, request_.ifExists,
+              "When the file exists: rename (add a number), overwrite, or ask on the terminal "
+              "(stored: IfFileExists)");
+    AddSwitch(save, "folder-dirs", request_.folderDirectories,
+              "Save into sub-directories that reproduce the folder tree (stored: UseFolderNameAsDir)");
+    save.add_flag("--without-mapi", request_.withoutMapi,
+                  "Save even when the MAPI provider is not registered: every size then counts as unknown and "
+                  "no image as inline");
+}
+
+void CommandLine::AddReintroduceCommand() {
+    auto& reintroduce =
+        *app_.add_subcommand("reintroduce", "Put the files that link attachments point to back into the messages");
+    reintroduce.callback([this] { request_.operation = Operation::Reintroduce; });
+    AddTargetOptions(reintroduce);
+    AddSwitch(reintroduce, "delete-files", request_.deleteFiles,
+              "Delete the files once they are back in the messages (stored: DeleteReintrFile)");
+}
+
+void CommandLine::AddReRootCommand() {
+    auto& reroot = *app_.add_subcommand(
+        "reroot", "Move the files that link attachments point to from an old root directory to a new one, "
+                  "and point the links there");
+    reroot.callback([this] { request_.operation = Operation::ReRoot; });
+    AddTargetOptions(reroot);
+    reroot.add_option_function<std::string>(
+        "--old-root", [this](const std::string& directory) { request_.oldRoot = directory; },
+        "The root the links point under now (default: the stored LastToDir)");
+    reroot.add_option("--new-root", request_.newRoot, "The root to move the files and links to (created if missing)")
+        ->required();
+}
+
+void CommandLine::AddInstallCommand() {
+    auto& install = *app_.add_subcommand(
+        "install", "Register the MAPI provider library in the registry as a mail client's installer does "
+                   "(the machine's hive; without the right to write it, the current user's virtual store)");
+    install.callback([this] { request_.operation = Operation::Install; });
+    install.add_option("--provider", request_.providerPath, "The provider library to register")
+        ->capture_default_str()
+        ->check(CLI::ExistingFile);
+}
+
+Request CommandLine::Parse(int argc, const char* const* argv) {
+    app_.parse(argc, argv);
+    for (const auto& [on, off] : switches_) {
+        if (on->count() > 0 && off->count() > 0) throw CLI::ExcludesError(on->get_name(), "--no-" + on->get_name().substr(2));
+    }
+    return request_;
+}
+
+int CommandLine::Exit(const CLI::ParseError& error, std::ostream& out, std::ostream& err) {
+    const int status = app_.exit(error, out, err);
+    return status == static_cast<int>(CLI::ExitCodes::Success) ? 0 : 2;
+}
+
+}  // namespace velmora::cli

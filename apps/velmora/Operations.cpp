@@ -1,0 +1,179 @@
+#include "velmora/Operations.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "base/Format.h"
+#include "base/Utf16.h"
+#include "engine/uOutlookManager.h"
+#include "mailstore/Mailbox.h"
+#include "velmora/InterruptSignal.h"
+#include "velmora/MapiRegistration.h"
+#include "velmora/ProgramPlatform.h"
+#include "velmora/RunOptions.h"
+#include "velmora/TerminalLog.h"
+
+namespace velmora::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a run works on: a folder (with or without its sub-folders) or a selection.
+struct Target {
+    com::ComPtr<Outlook::MAPIFolder> folder;
+    TMailSelection selection;
+    std::int32_t itemCount = 0;
+};
+
+std::int32_t CountItems(Outlook::MAPIFolder& folder, bool subFolders) {
+    std::int32_t count = folder.Items()->Count();
+    if (!subFolders) return count;
+    auto folders = folder.Folders();
+    for (std::int32_t i = 1; i <= folders->Count(); ++i) count += CountItems(*folders->Item(i), true);
+    return count;
+}
+
+void PrintWarnings(mailstore::Mailbox& mailbox, std::ostream& err) {
+    for (const auto& line : mailbox.TakeWarnings()) err << "velmora: " << line << "\n";
+}
+
+Target ResolveTarget(const Request& request, mailstore::Mailbox& mailbox, bool subFolders, std::ostream& err) {
+    Target target;
+    if (request.messages.empty()) {
+        target.folder = mailbox.FindFolder(FromUtf8(request.folder));
+        if (!target.folder) {
+            throw Exception(Format(u"No folder \"%s\" in the mailbox %s",
+                                   {FromUtf8(request.folder), FromUtf8(request.mailbox)}));
+        }
+        target.itemCount = CountItems(*target.folder, subFolders);
+        return target;
+    }
+    for (const auto& file : request.messages) {
+        auto item = mailbox.OpenMessage(fs::path(file));
+        auto wrapper = item ? TOutlookItemFactory::CreateItem(item.Get()) : nullptr;
+        if (!item) {
+            err << "velmora: Skipping " << file << ": not a message file of the mailbox " << request.mailbox << "\n";
+        } else if (!wrapper || !wrapper->Initialized()) {
+            err << "velmora: Skipping " << file << ": not a mail message, appointment, meeting request or task\n";
+        } else {
+            target.selection.push_back(std::move(wrapper));
+        }
+    }
+    PrintWarnings(mailbox, err);
+    if (target.selection.empty()) throw Exception(u"No message selected");
+    target.itemCount = static_cast<std::int32_t>(target.selection.size());
+    return target;
+}
+
+void RequireMapi(const ProgramPlatform& platform, std::ostream& err) {
+    const auto problems = MapiProblems();
+    if (problems.empty()) return;
+    err << "velmora: the MAPI provider is not usable, so attachment sizes and inline images cannot be read:\n";
+    for (const auto& problem : problems) err << "  - " << ToUtf8(problem) << "\n";
+    err << "  (registry hives: user " << platform.Hives().user.string() << ", machine "
+        << platform.Hives().machine.string() << ")\n"
+        << "Run \"velmora install\" to register it (as root: for every user of this machine; otherwise for you\n"
+        << "alone), or add --without-mapi to save with every size unknown and no image inline.\n";
+    throw Exception(u"The MAPI provider is not registered");
+}
+
+void RunEngine(const Request& request, TOutlookManager& engine, Target& target, const ProgramPlatform& platform) {
+    auto& config = engine.Config();
+    const bool subFolders = config.LastProcessSubFolders();
+    switch (request.operation) {
+        case Operation::Save:
+            if (target.folder) {
+                engine.SaveFolder(config.LastToDir(), target.folder.Get(), subFolders, config.LastRemoveAfterSaving());
+            } else {
+                engine.SaveSelection(config.LastToDir(), target.selection, config.LastRemoveAfterSaving());
+            }
+            break;
+        case Operation::Reintroduce:
+            if (target.folder) {
+                engine.ReintroduceFolder(target.folder.Get(), subFolders, config.DeleteReintrFile());
+            } else {
+                engine.ReintroduceSelection(target.selection, config.DeleteReintrFile());
+            }
+            break;
+        case Operation::ReRoot: {
+            const Roots roots = ReRootRoots(request, config, platform.Drives());
+            if (target.folder) {
+                engine.ReRootFolder(target.folder.Get(), subFolders, roots.oldRoot, roots.newRoot);
+            } else {
+                engine.ReRootSelection(target.selection, roots.oldRoot, roots.newRoot);
+            }
+            break;
+        }
+        case Operation::Install: break;
+    }
+}
+
+int RunOperation(const Request& request, std::ostream& err) {
+    ProgramPlatform platform(request.storeSettings);
+    TOutlookManager engine;
+    ApplyOptions(request, engine.Config(), platform.Drives());
+    auto mailbox = mailstore::Mailbox::Open(fs::path(request.mailbox));
+    engine.Connect(mailbox->Application().Get());
+    if (!engine.Connected()) throw Exception(u"Error connecting to Outlook application");
+    if (request.operation == Operation::Save && !request.withoutMapi) RequireMapi(platform, err);
+    Target target = ResolveTarget(request, *mailbox, engine.Config().LastProcessSubFolders(), err);
+
+    TerminalOutput output = TerminalOutput::ForStandardOutput();
+    TerminalQuestion question(std::cin, output);
+    TerminalLog log(output, question, &InterruptScope::Requested);
+    InterruptScope interrupt;
+    log.AttachEngine(&engine);
+    log.Start(target.itemCount);
+    engine.ResetCounters();
+    try {
+        RunEngine(request, engine, target, platform);
+    } catch (...) {
+        log.Finish();
+        PrintWarnings(*mailbox, err);
+        TOutlookManager::ClearSelection(target.selection);
+        throw;
+    }
+    log.Finish();
+    PrintWarnings(*mailbox, err);
+    TOutlookManager::ClearSelection(target.selection);
+    if (InterruptScope::Requested()) {
+        err << "velmora: Cancelled.\n";
+        return kExitCancelled;
+    }
+    return kExitDone;
+}
+
+int Install(const Request& request) {
+    const posix::HiveFiles hives = posix::HiveFiles::FromEnvironment();
+    posix::SqliteRegistry registry(hives);
+    const std::string library = fs::absolute(request.providerPath).lexically_normal().string();
+    switch (InstallMapiProvider(registry, FromUtf8(library))) {
+        case InstallPlace::Machine:
+            std::cout << "Registered the MAPI provider " << library << " for every user of this machine\n"
+                      << "(HKEY_LOCAL_MACHINE in " << hives.machine.string() << ").\n";
+            break;
+        case InstallPlace::CurrentUser:
+            std::cout << "Registered the MAPI provider " << library << " for you alone: the machine's hive "
+                      << hives.machine.string() << "\nmay not be written, so it went to HKEY_CURRENT_USER\\"
+                      << ToUtf8(kVirtualStoreKey) << " in " << hives.user.string() << ".\n";
+            break;
+    }
+    return kExitDone;
+}
+
+}  // namespace
+
+int Execute(const Request& request, std::ostream& err) {
+    try {
+        return request.operation == Operation::Install ? Install(request) : RunOperation(request, err);
+    } catch (const Exception& error) {
+        err << "velmora: " << ToUtf8(ErrorText(error.Message())) << "\n";
+    } catch (const std::exception& error) {
+        err << "velmora: " << ToUtf8(ErrorText(FromUtf8(error.what()))) << "\n";
+    }
+    return kExitFailed;
+}
+
+}  // namespace velmora::cli

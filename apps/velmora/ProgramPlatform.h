@@ -1,0 +1,42 @@
+#pragma once
+
+#include "host/Platform.h"
+#include "posix/registry/HiveFiles.h"
+#include "posix/registry/SqliteRegistry.h"
+#include "posix/system/DriveMap.h"
+#include "posix/system/PosixLibraries.h"
+#include "posix/system/PosixSystem.h"
+#include "posix/system/WindowsFileSystem.h"
+#include "velmora/RunOnlyRegistry.h"
+#include "velmora/VirtualStoreRegistry.h"
+
+namespace velmora::cli {
+
+// The Linux platform as this program installs it for its lifetime: the
+// drives of the environment plus the native root (WithRootDrive), the
+// registry hives of the environment (HiveFiles::FromEnvironment) seen as a
+// program without administrative rights sees them (VirtualStoreRegistry), the
+// file system, the system services and the library loader. Unless the
+// settings are to be stored, registry writes last only for the run
+// (RunOnlyRegistry).
+class ProgramPlatform {
+public:
+    explicit ProgramPlatform(bool storeSettings);
+    ProgramPlatform(const ProgramPlatform&) = delete;
+    ProgramPlatform& operator=(const ProgramPlatform&) = delete;
+
+    const posix::DriveMap& Drives() const { return files_.Drives(); }
+    const posix::HiveFiles& Hives() const { return hives_; }
+
+private:
+    posix::HiveFiles hives_;
+    posix::SqliteRegistry stored_;
+    VirtualStoreRegistry seen_;
+    RunOnlyRegistry runOnly_;
+    posix::WindowsFileSystem files_;
+    posix::PosixSystem system_;
+    posix::PosixLibraries libraries_;
+    host::PlatformScope scope_;
+};
+
+}  // namespace velmora::cli
