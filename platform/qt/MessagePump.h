@@ -1,0 +1,17 @@
+#pragma once
+
+#include "host/UserInterface.h"
+
+namespace qtui {
+
+// Serves the pending events of the Qt event loop from inside a long run.
+// A quit request among them (a QEvent::Quit posted to the application, or
+// sent by QCoreApplication::quit or by the close of the last window) is
+// consumed and reported, so that the run cancels instead of the program
+// leaving under it.
+class QtMessagePump final : public host::MessagePump {
+public:
+    bool ProcessPendingEvents() override;
+};
+
+}  // namespace qtui
