@@ -19,6 +19,8 @@ public:
     void Activate(Focusable& window);
     // A hidden or destroyed window gives the focus up.
     void Release(const Focusable& window);
+    // The user turns to another program: the add-in's windows are not told.
+    void FocusOtherProgram() { active_ = nullptr; }
     const Focusable* Active() const { return active_; }
 
     // A modal window of the add-in for the scope's lifetime: it takes the

@@ -31,7 +31,7 @@ public:
     RecordingClipboard& Clipboard() { return clipboard_; }
     RecordingShell& Shell() { return shell_; }
     FolderBrowserScript& FolderBrowser() { return folderBrowser_; }
-    const Desktop& TheDesktop() const { return desktop_; }
+    Desktop& TheDesktop() { return desktop_; }
 
     // The views that exist; each throws std::logic_error when there is none.
     MainDialog& Dialog();
