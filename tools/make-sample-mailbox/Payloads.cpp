@@ -31,15 +31,11 @@ std::string Escaped(std::string_view text) {
 }
 
 std::string Docx(std::size_t size, Random& random) {
+    constexpr std::size_t kFrameSize = 1200;  // the package's other parts and the document's frame
     std::string body;
-    const std::string text = FillerText(size > 1200 ? size - 1200 : 64, random);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        body += "<w:p><w:r><w:t>" + Escaped(text.substr(start, end - start)) + "</w:t></w:r></w:p>";
-        start = end + 1;
-    }
+    do {
+        body += "<w:p><w:r><w:t>" + Escaped(FillerText(70, random)) + "</w:t></w:r></w:p>";
+    } while (body.size() + kFrameSize < size);
     return ZipArchive({
         {"[Content_Types].xml",
          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
