@@ -131,16 +131,25 @@ TEST_F(Options, RootFoldersAreTrimmedMustBeGivenAndEndInABackslash) {
     EXPECT_EQ(Boxes().back(), u"Error: destination directory not specified.");
     EXPECT_FALSE(ui.HasProgress());
 
+    // A link under the old root is moved under the new one, the roots joined by one backslash.
+    platform.WriteFile(u"C:\\Old\\Sub\\a.txt", "linked");
+    auto& mail = Inbox().Mail(u"m").Link(u"C:\\Old\\Sub\\a.txt");
+    b.MainExplorer().Select({&mail});
+    Open();
+    Dialog().ChoosePage(kPageReRoot);
+    Dialog().ClickTarget(Dialog().rbtSelectedMessage());
     Dialog().Type(Dialog().edtMoveFrom(), u"  C:\\Old ");
     Dialog().Type(Dialog().edtMoveTo(), u"D:\\New");
     Dialog().ClickOk();
     EXPECT_EQ(Dialog().edtMoveFrom().Text(), u"C:\\Old\\");
     EXPECT_EQ(Dialog().edtMoveTo().Text(), u"D:\\New\\");
     EXPECT_EQ(Stored().ProcessOption(), kPageReRoot);
+    EXPECT_EQ(mail.AttachmentAt(1).PathName(), u"D:\\New\\Sub\\a.txt");
+    EXPECT_EQ(platform.ReadFile(u"D:\\New\\Sub\\a.txt"), "linked");
 
     Open();
     EXPECT_EQ(Dialog().edtMoveTo().Text(), u"D:\\New\\");
-    EXPECT_EQ(Dialog().edtMoveFrom().Text(), u"C:\\Out");  // reloaded from the save directory
+    EXPECT_EQ(Dialog().edtMoveFrom().Text(), Stored().LastToDir());  // reloaded from the save directory
 }
 
 TEST_F(Options, DirectoryButtonsStartThePickerAtTheFieldAndKeepItWhenCancelled) {

@@ -108,12 +108,25 @@ TEST_F(SendGuard, ACheckWhileAQuestionIsUpLeavesTheDialogsEngineInPlace) {
     Open();
     SaveToOut();
     auto& mail = Outgoing();
+    TOutlookManager* engine = dialog->Engine();
     Dialog().Type(Dialog().edtDirTo(), u"C:\\Created");
     ui.Boxes().Answer(u"&Yes", [&] { Send(mail); });
     Dialog().ClickOk();
     EXPECT_FALSE(IsLink(mail));
     EXPECT_EQ(Stored().LastToDir(), u"C:\\Created");
-    EXPECT_NE(dialog->Engine(), nullptr);
+    EXPECT_EQ(dialog->Engine(), engine);
+}
+
+TEST_F(SendGuard, ACheckWhileAnotherCheckAsksLeavesItsEngineAlone) {
+    auto& first = Outgoing();
+    platform.WriteFile(u"C:\\Files\\b.txt", "second file");
+    auto& second = b.LooseItem(sim::ItemKind::Mail, u"Second").Link(u"C:\\Files\\b.txt");
+    VARIANT_BOOL secondCancel = VARIANT_TRUE;
+    ui.Boxes().Answer(u"&Yes", [&] { secondCancel = Send(second); }).Answer(u"&Yes");
+    EXPECT_EQ(Send(first), VARIANT_FALSE);
+    EXPECT_EQ(secondCancel, VARIANT_FALSE);
+    EXPECT_FALSE(IsLink(first) || IsLink(second));
+    EXPECT_EQ(dialog->Engine(), nullptr);
 }
 
 }  // namespace
