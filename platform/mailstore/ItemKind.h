@@ -1,0 +1,19 @@
+#pragma once
+
+#include "mailstore/Gmime.h"
+
+namespace mailstore {
+
+// What the host makes of a message. Other kinds (a contact card, a journal
+// entry) answer none of the item interfaces the engine wraps.
+enum class ItemKind { Mail, MeetingRequest, Appointment, Task, Other };
+
+// The largest calendar part read to tell an appointment from a task.
+inline constexpr std::size_t kMaxCalendarSize = 4 * 1024 * 1024;
+
+// The kind, by the message's main part (see MainPart). A text/calendar main part is a meeting request when its method is
+// REQUEST and it holds an event, an appointment for another event, a task for
+// a to-do. Throws UnreadableMessage when that calendar cannot be read.
+ItemKind KindOf(GMimeMessage* message);
+
+}  // namespace mailstore

@@ -1,0 +1,186 @@
+#include "mailstore/MimeTree.h"
+
+#include <functional>
+
+#include "mailstore/GObjectPtr.h"
+#include "mailstore/LinkParts.h"
+
+namespace mailstore {
+
+namespace {
+
+bool IsEncryptedContent(GMimeObject* part) {
+    return HasType(part, "application", "pkcs7-mime") || HasType(part, "application", "x-pkcs7-mime") ||
+           HasType(part, "application", "pgp-encrypted");
+}
+
+bool NonEmpty(const char* text) { return text != nullptr && *text != '\0'; }
+
+// Visits the leaves (and attached messages) that belong to the message itself.
+void VisitLeaves(GMimeObject* object, const std::function<void(GMimeObject*)>& visit) {
+    if (object == nullptr || GMIME_IS_MULTIPART_ENCRYPTED(object)) return;
+    if (GMIME_IS_MULTIPART_SIGNED(object)) {
+        VisitLeaves(g_mime_multipart_get_part(GMIME_MULTIPART(object), GMIME_MULTIPART_SIGNED_CONTENT), visit);
+        return;
+    }
+    if (GMIME_IS_MULTIPART(object)) {
+        GMimeMultipart* multipart = GMIME_MULTIPART(object);
+        for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+            VisitLeaves(g_mime_multipart_get_part(multipart, i), visit);
+        }
+        return;
+    }
+    visit(object);
+}
+
+GMimeMultipart* ParentOf(GMimeObject* root, GMimeObject* part) {
+    if (root == nullptr || !GMIME_IS_MULTIPART(root)) return nullptr;
+    GMimeMultipart* multipart = GMIME_MULTIPART(root);
+    if (g_mime_multipart_index_of(multipart, part) >= 0) return multipart;
+    for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+        if (GMimeMultipart* found = ParentOf(g_mime_multipart_get_part(multipart, i), part)) return found;
+    }
+    return nullptr;
+}
+
+void SetEmptyContent(GMimeMessage* message) {
+    auto text = GObjectPtr<GMimeTextPart>::Adopt(g_mime_text_part_new_with_subtype("plain"));
+    g_mime_text_part_set_text(text.get(), "");
+    g_mime_message_set_mime_part(message, GMIME_OBJECT(text.get()));
+}
+
+// A multipart that gets new parts needs a boundary to show them; one that
+// was read without one keeps what it held as its preamble.
+GMimeMultipart* WithBoundary(GMimeMultipart* multipart) {
+    if (g_mime_multipart_get_boundary(multipart) == nullptr) g_mime_multipart_set_boundary(multipart, nullptr);
+    return multipart;
+}
+
+// The top-level multipart/mixed, made around the message's content when
+// the content is anything else.
+GMimeMultipart* TopLevelMixed(GMimeMessage* message) {
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    if (top != nullptr && GMIME_IS_MULTIPART(top) && HasType(top, "multipart", "mixed")) {
+        return WithBoundary(GMIME_MULTIPART(top));
+    }
+    auto mixed = GObjectPtr<GMimeMultipart>::Adopt(g_mime_multipart_new_with_subtype("mixed"));
+    if (top != nullptr) g_mime_multipart_add(mixed.get(), top);
+    g_mime_message_set_mime_part(message, GMIME_OBJECT(mixed.get()));
+    return mixed.get();
+}
+
+GMimeObject* MainPartOf(GMimeObject* object) {
+    if (object == nullptr || !GMIME_IS_MULTIPART(object) || GMIME_IS_MULTIPART_ENCRYPTED(object)) return object;
+    GMimeMultipart* multipart = GMIME_MULTIPART(object);
+    const int count = g_mime_multipart_get_count(multipart);
+    if (HasType(object, "multipart", "alternative")) {
+        for (int i = 0; i < count; ++i) {
+            GMimeObject* candidate = MainPartOf(g_mime_multipart_get_part(multipart, i));
+            if (IsCalendar(candidate)) return candidate;
+        }
+        return count > 0 ? MainPartOf(g_mime_multipart_get_part(multipart, 0)) : object;
+    }
+    for (int i = 0; i < count; ++i) {
+        GMimeObject* child = g_mime_multipart_get_part(multipart, i);
+        if (GMIME_IS_MULTIPART(child) || !IsAttachmentPart(child)) return MainPartOf(child);
+    }
+    return object;
+}
+
+// Puts text beside the calendar as the alternative a reader shows instead.
+void AddTextAlternative(GMimeMessage* message, GMimeObject* calendar, GMimeObject* text) {
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    GMimeMultipart* parent = ParentOf(top, calendar);
+    if (parent != nullptr && HasType(GMIME_OBJECT(parent), "multipart", "alternative")) {
+        g_mime_multipart_insert(WithBoundary(parent), 0, text);
+        return;
+    }
+    auto alternative = GObjectPtr<GMimeMultipart>::Adopt(g_mime_multipart_new_with_subtype("alternative"));
+    g_mime_multipart_add(alternative.get(), text);
+    g_mime_multipart_add(alternative.get(), calendar);
+    if (parent == nullptr) {
+        g_mime_message_set_mime_part(message, GMIME_OBJECT(alternative.get()));
+        return;
+    }
+    GMimeObject* replaced =
+        g_mime_multipart_replace(parent, g_mime_multipart_index_of(parent, calendar), GMIME_OBJECT(alternative.get()));
+    if (replaced != nullptr) g_object_unref(replaced);
+}
+
+}  // namespace
+
+bool HasType(GMimeObject* part, const char* type, const char* subtype) {
+    GMimeContentType* contentType = g_mime_object_get_content_type(part);
+    return contentType != nullptr && g_mime_content_type_is_type(contentType, type, subtype);
+}
+
+bool IsCalendar(GMimeObject* part) { return part != nullptr && HasType(part, "text", "calendar"); }
+
+bool IsContactCard(GMimeObject* part) {
+    return HasType(part, "text", "vcard") || HasType(part, "text", "x-vcard") || HasType(part, "text", "directory");
+}
+
+GMimeObject* MainPart(GMimeMessage* message) { return MainPartOf(g_mime_message_get_mime_part(message)); }
+
+bool IsAttachmentPart(GMimeObject* part) {
+    if (IsEncryptedContent(part)) return false;
+    if (HasType(part, "message", "external-body")) return IsLinkPart(part);
+    if (GMIME_IS_MESSAGE_PARTIAL(part)) return false;
+    const char* disposition = g_mime_object_get_disposition(part);
+    if (disposition != nullptr && g_ascii_strcasecmp(disposition, GMIME_DISPOSITION_ATTACHMENT) == 0) return true;
+    return NonEmpty(g_mime_object_get_content_disposition_parameter(part, "filename")) ||
+           NonEmpty(g_mime_object_get_content_type_parameter(part, "name"));
+}
+
+std::vector<GMimeObject*> AttachmentParts(GMimeMessage* message) {
+    std::vector<GMimeObject*> parts;
+    VisitLeaves(g_mime_message_get_mime_part(message), [&](GMimeObject* part) {
+        if (IsAttachmentPart(part)) parts.push_back(part);
+    });
+    return parts;
+}
+
+GMimeTextPart* BodyPart(GMimeMessage* message, const char* subtype) {
+    GMimeTextPart* found = nullptr;
+    VisitLeaves(g_mime_message_get_mime_part(message), [&](GMimeObject* part) {
+        if (found == nullptr && GMIME_IS_TEXT_PART(part) && HasType(part, "text", subtype) && !IsAttachmentPart(part)) {
+            found = GMIME_TEXT_PART(part);
+        }
+    });
+    return found;
+}
+
+std::vector<GMimeTextPart*> HtmlBodyParts(GMimeMessage* message) {
+    std::vector<GMimeTextPart*> parts;
+    VisitLeaves(g_mime_message_get_mime_part(message), [&](GMimeObject* part) {
+        if (GMIME_IS_TEXT_PART(part) && HasType(part, "text", "html") && !IsAttachmentPart(part)) {
+            parts.push_back(GMIME_TEXT_PART(part));
+        }
+    });
+    return parts;
+}
+
+void RemovePart(GMimeMessage* message, GMimeObject* part) {
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    if (part == top) {
+        SetEmptyContent(message);
+        return;
+    }
+    GMimeMultipart* parent = ParentOf(top, part);
+    if (parent == nullptr) return;
+    g_mime_multipart_remove(parent, part);
+    if (g_mime_multipart_get_count(parent) == 0) RemovePart(message, GMIME_OBJECT(parent));
+}
+
+void AppendAttachment(GMimeMessage* message, GMimeObject* part) { g_mime_multipart_add(TopLevelMixed(message), part); }
+
+void InsertBodyPart(GMimeMessage* message, GMimeObject* part) {
+    GMimeObject* main = MainPart(message);
+    if (IsCalendar(main) && !GMIME_IS_MULTIPART(main)) {
+        AddTextAlternative(message, main, part);
+    } else {
+        g_mime_multipart_insert(TopLevelMixed(message), 0, part);
+    }
+}
+
+}  // namespace mailstore

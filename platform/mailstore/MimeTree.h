@@ -1,0 +1,49 @@
+#pragma once
+
+#include "mailstore/Gmime.h"
+
+#include <vector>
+
+// Which parts of a message are its attachments and its body, and the edits
+// that add and remove them. Encrypted content and signatures are never
+// entered: they are not files of the message's own, and changing them would
+// destroy what they protect. Attached messages count as one attachment each.
+namespace mailstore {
+
+// A part that carries a file: attachment disposition or a file name, or a
+// link to a local file (message/external-body, access-type local-file).
+// Encrypted content and external bodies of other kinds do not count.
+bool IsAttachmentPart(GMimeObject* part);
+
+// The message's attachment parts in the order they appear.
+std::vector<GMimeObject*> AttachmentParts(GMimeMessage* message);
+
+// The first text part of that subtype ("plain" or "html") that is not an
+// attachment: the body as that kind of text; none when there is none.
+GMimeTextPart* BodyPart(GMimeMessage* message, const char* subtype);
+
+// Every text/html part that is not an attachment.
+std::vector<GMimeTextPart*> HtmlBodyParts(GMimeMessage* message);
+
+// The part that makes the message what it is: the first part that is not an
+// attachment, within multipart/alternative the calendar when there is one.
+GMimeObject* MainPart(GMimeMessage* message);
+
+bool HasType(GMimeObject* part, const char* type, const char* subtype);
+bool IsCalendar(GMimeObject* part);
+bool IsContactCard(GMimeObject* part);
+
+// Takes a part out of the message; a multipart left empty goes with it, and
+// a message left without content gets an empty text part.
+void RemovePart(GMimeMessage* message, GMimeObject* part);
+
+// Puts an attachment after every other part: at the end of the top-level
+// multipart/mixed, which is made around the old content when missing.
+void AppendAttachment(GMimeMessage* message, GMimeObject* part);
+
+// Puts a new text body where readers look for it without changing what the
+// message is: beside a calendar main part as its alternative, else before
+// every other part (in the top-level multipart/mixed, made when missing).
+void InsertBodyPart(GMimeMessage* message, GMimeObject* part);
+
+}  // namespace mailstore
