@@ -1,0 +1,67 @@
+#pragma once
+
+#include "mailstore/Gmime.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "com/ComObject.h"
+#include "host/Outlook.h"
+#include "mailstore/GObjectPtr.h"
+#include "mailstore/ItemObject.h"
+
+namespace mailstore {
+
+// An item's attachments: its attachment parts in the order they appear,
+// read from the item's message anew for every call. Add and Remove change
+// the message in memory; the item's Save writes it.
+class AttachmentCollection final : public com::ComObject<Outlook::Attachments> {
+public:
+    explicit AttachmentCollection(com::ComPtr<ItemObject> item);
+
+    std::int32_t Count() override;
+    com::ComPtr<Outlook::Attachment> Item(std::int32_t index) override;
+    // Type 1 copies the file (read through the installed file system) into a
+    // new part; type 4 makes a link part to it. Either goes after every other
+    // part. position is not kept: a MIME message orders parts, not places.
+    com::ComPtr<Outlook::Attachment> Add(const std::u16string& source, std::int32_t type, std::int32_t position,
+                                         const std::u16string& displayName) override;
+    void Remove(std::int32_t index) override;
+
+private:
+    com::ComPtr<ItemObject> item_;
+};
+
+// One attachment part. It holds the part (and its message) so that it stays
+// readable after it left the collection.
+class AttachmentObject final : public com::ComObject<Outlook::Attachment> {
+public:
+    AttachmentObject(GObjectPtr<GMimeMessage> message, GObjectPtr<GMimeObject> part);
+
+    std::u16string DisplayName() override;
+    // The part's file name (RFC 2231 and RFC 2047 decoded); an attached
+    // message without one is named by its subject, any other part by its type.
+    std::u16string FileName() override;
+    std::u16string PathName() override;
+    std::int32_t Position() override;
+    // 4 for a link, 5 for an attached message, 1 for every other file.
+    std::int32_t Type() override;
+    com::ComPtr<IUnknown> MAPIOBJECT() override;
+    // Writes the decoded content through the installed file system; a link
+    // writes a copy of its file. A failed write leaves no partial file.
+    void SaveAsFile(const std::u16string& path) override;
+
+    // PR_ATTACH_SIZE: the decoded size (0 for a link); none beyond 32 bits.
+    std::optional<LONG> SizeProperty();
+    // PR_ATTACH_FLAGS: ATT_MHTML_REF when the HTML body shows the part by its
+    // Content-ID, else 0.
+    LONG FlagsProperty();
+
+private:
+    GObjectPtr<GMimeMessage> message_;
+    GObjectPtr<GMimeObject> part_;
+    std::optional<std::uint64_t> size_;
+};
+
+}  // namespace mailstore

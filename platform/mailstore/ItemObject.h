@@ -1,0 +1,68 @@
+#pragma once
+
+#include "mailstore/Gmime.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "com/ComObject.h"
+#include "host/Outlook.h"
+#include "mailstore/GObjectPtr.h"
+#include "mailstore/ItemKind.h"
+#include "mailstore/MailboxContext.h"
+
+namespace mailstore {
+
+// One message file as the host's item object: it answers the item interface
+// of its kind only. The file is parsed on first use; changes live in the
+// parsed message, in memory, until Save writes them. A file that is no
+// readable message answers no item interface, fails every operation, and
+// leaves one warning with the mailbox.
+class ItemObject final : public com::ComObject<Outlook::_MailItem, Outlook::_AppointmentItem, Outlook::_MeetingItem,
+                                               Outlook::_TaskItem>,
+                         public ParsedMessageHolder {
+public:
+    ItemObject(std::shared_ptr<MailboxContext> context, std::filesystem::path file, com::ComPtr<IUnknown> folder);
+    ~ItemObject() override;
+
+    com::ComPtr<Outlook::Attachments> Attachments() override;
+    std::u16string Body() override;
+    void SetBody(const std::u16string& body) override;
+    // When the message reached the store, which no save changes.
+    velmora::TDateTime CreationTime() override;
+    com::ComPtr<IUnknown> Parent() override;
+    std::u16string Subject() override;
+    // Writes the message when it has unsaved changes; see ReplaceMessageFile.
+    void Save() override;
+
+    // The parsed message, parsed now when needed; host::HostError when the
+    // file is not a readable message.
+    GMimeMessage* Message();
+    // Records that Message() was changed.
+    void Changed() { changed_ = true; }
+    // Mail, meeting request, appointment, task or other; none when unreadable.
+    std::optional<ItemKind> Kind();
+
+    bool ReleaseParsedMessage() override;
+
+protected:
+    void* Find(REFIID iid) override;
+
+private:
+    [[noreturn]] void ThrowUnreadable() const;
+    void CheckWritten(const std::filesystem::path& written, std::size_t attachments) const;
+
+    std::shared_ptr<MailboxContext> context_;
+    std::filesystem::path file_;
+    com::ComPtr<IUnknown> folder_;
+    GObjectPtr<GMimeMessage> message_;
+    std::optional<ItemKind> kind_;
+    std::string unreadable_;  // why the file cannot be read, once that is known
+    std::optional<std::u16string> body_;  // as last set
+    std::optional<velmora::TDateTime> created_;
+    bool changed_ = false;
+};
+
+}  // namespace mailstore

@@ -1,0 +1,110 @@
+#include "MailboxFixture.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace mailstore_test {
+
+namespace {
+
+constexpr std::string_view kBoundary = "=-=BOUNDARY=-=";
+
+}  // namespace
+
+std::string Message(std::string_view headers, std::string_view body) {
+    return "From: Ana Sender <ana@example.org>\nTo: bo@example.org\nDate: Tue, 14 Nov 2023 10:00:00 +0000\n"
+           "MIME-Version: 1.0\n" +
+           std::string(headers) + "\n" + std::string(body);
+}
+
+std::string Mixed(std::string_view subject, const std::vector<std::string>& parts) {
+    std::string body = "This is a multi-part message in MIME format.\n";
+    for (const auto& part : parts) body += "--" + std::string(kBoundary) + "\n" + part + "\n";
+    body += "--" + std::string(kBoundary) + "--\n";
+    return Message("Subject: " + std::string(subject) + "\nContent-Type: multipart/mixed; boundary=\"" +
+                       std::string(kBoundary) + "\"\n",
+                   body);
+}
+
+std::string TextPart(std::string_view text) {
+    return "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n" + std::string(text);
+}
+
+std::string HtmlPart(std::string_view html) {
+    return "Content-Type: text/html; charset=utf-8\nContent-Transfer-Encoding: 8bit\n\n" + std::string(html);
+}
+
+std::string Base64(std::string_view bytes) {
+    gchar* encoded = g_base64_encode(reinterpret_cast<const guchar*>(bytes.data()), bytes.size());
+    std::string lines;
+    for (std::string_view text(encoded); !text.empty(); text.remove_prefix(std::min<std::size_t>(76, text.size()))) {
+        lines += std::string(text.substr(0, 76)) + "\n";
+    }
+    g_free(encoded);
+    return lines;
+}
+
+std::string Base64Part(std::string_view contentType, std::string_view bytes, std::string_view extraHeaders) {
+    return "Content-Type: " + std::string(contentType) + "\n" + std::string(extraHeaders) +
+           "Content-Transfer-Encoding: base64\n\n" + Base64(bytes);
+}
+
+std::string BinaryContent(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 256) % 256);
+    return bytes;
+}
+
+MailboxTest::MailboxTest() : root(platform.Root() / "mail") { Folder(""); }
+
+fs::path MailboxTest::Folder(std::string_view relative) {
+    const fs::path dir = relative.empty() ? root : root / relative;
+    for (const char* sub : {"cur", "new", "tmp"}) fs::create_directories(dir / sub);
+    return dir;
+}
+
+fs::path MailboxTest::Deliver(std::string_view folder, const std::string& fileName, std::string_view text,
+                              std::string_view box) {
+    const fs::path file = Folder(folder) / box / fileName;
+    std::ofstream out(file, std::ios::binary);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
+    return file;
+}
+
+mailstore::Mailbox& MailboxTest::Box() {
+    if (!box_) box_ = mailstore::Mailbox::Open(root);
+    return *box_;
+}
+
+com::ComPtr<Outlook::_MailItem> MailboxTest::Mail(const fs::path& file) {
+    auto mail = Open(file).As<Outlook::_MailItem>();
+    if (!mail) throw std::runtime_error("not a mail item: " + file.string());
+    return mail;
+}
+
+std::string MailboxTest::ReadNative(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + file.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+mailstore::GObjectPtr<GMimeMessage> MailboxTest::Reparse(const fs::path& file) {
+    const std::string text = ReadNative(file);
+    auto stream = mailstore::GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
+    auto parser = mailstore::GObjectPtr<GMimeParser>::Adopt(g_mime_parser_new_with_stream(stream.get()));
+    return mailstore::GObjectPtr<GMimeMessage>::Adopt(g_mime_parser_construct_message(parser.get(), nullptr));
+}
+
+std::vector<std::string> MailboxTest::FilesBelow(const fs::path& dir) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), dir).string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace mailstore_test
