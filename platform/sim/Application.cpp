@@ -5,13 +5,33 @@
 #include "base/Format.h"
 #include "base/Utf16.h"
 #include "host/HostError.h"
+#include "sim/ItemDispatch.h"
+#include "sim/Variants.h"
 
 namespace sim {
 
 Application::Application()
-    : Injectable({"GetNamespace", "ActiveExplorer", "Name"}),
+    : Injectable({"GetNamespace", "ActiveExplorer", "Name", "CommandBars"}),
       session_(com::MakeCom<sim::NameSpace>()),
-      explorer_(com::MakeCom<sim::Explorer>()) {}
+      bars_(com::MakeCom<sim::CommandBars>()),
+      explorer_(com::MakeCom<sim::Explorer>(bars_)),
+      events_(&sources_.Add(Outlook::DIID_ApplicationEvents, this)) {
+    SetMembers(DispatchMembers({
+        {u"Name", [this] { return TextVariant(Name()); }, nullptr},
+        {u"ActiveExplorer",
+         [this] {
+             com::ComPtr<Outlook::Explorer> shown = ActiveExplorer();
+             return DispatchVariant(shown.As<IDispatch>().Get());
+         },
+         nullptr},
+        {u"CommandBars",
+         [this] {
+             Enter("CommandBars");
+             return DispatchVariant(bars_->AsDispatch());
+         },
+         nullptr},
+    }));
+}
 
 com::ComPtr<Outlook::_NameSpace> Application::GetNamespace(const std::u16string& type) {
     Enter("GetNamespace");
@@ -32,6 +52,15 @@ std::u16string Application::Name() {
     return name_;
 }
 
+HRESULT Application::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (points != nullptr) *points = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT Application::FindConnectionPoint(REFIID events, IConnectionPoint** point) {
+    return sources_.Find(events, point);
+}
+
 Application& Application::SetName(std::u16string name) {
     name_ = std::move(name);
     return *this;
@@ -40,6 +69,13 @@ Application& Application::SetName(std::u16string name) {
 Application& Application::ShowExplorer(bool shown) {
     explorerShown_ = shown;
     return *this;
+}
+
+bool Application::Send(Item& item) {
+    auto dispatch = com::MakeCom<ItemDispatch>(com::ComPtr<IUnknown>(item.Identity()));
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    events_->Raise(Outlook::DISPID_ItemSend, {BorrowedDispatch(dispatch.Get()), BoolReference(cancel)});
+    return cancel == VARIANT_FALSE;
 }
 
 }  // namespace sim

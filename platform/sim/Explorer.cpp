@@ -1,10 +1,23 @@
 #include "sim/Explorer.h"
 
+#include <utility>
 #include <vector>
+
+#include "sim/Variants.h"
 
 namespace sim {
 
-Explorer::Explorer() : Injectable({"CurrentFolder", "Selection"}), selection_(com::MakeCom<SelectionList>()) {}
+Explorer::Explorer(com::ComPtr<sim::CommandBars> bars)
+    : Injectable({"CurrentFolder", "Selection", "CommandBars"}),
+      selection_(com::MakeCom<SelectionList>()),
+      bars_(std::move(bars)) {
+    SetMembers(DispatchMembers({{u"CommandBars",
+                                 [this] {
+                                     Enter("CommandBars");
+                                     return DispatchVariant(bars_->AsDispatch());
+                                 },
+                                 nullptr}}));
+}
 
 com::ComPtr<Outlook::MAPIFolder> Explorer::CurrentFolder() {
     Enter("CurrentFolder");

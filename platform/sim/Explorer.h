@@ -2,9 +2,11 @@
 
 #include <initializer_list>
 
-#include "com/ComObject.h"
+#include "com/ComPtr.h"
 #include "host/Outlook.h"
 #include "sim/Collections.h"
+#include "sim/CommandBars.h"
+#include "sim/DispatchObject.h"
 #include "sim/FaultPlan.h"
 #include "sim/Item.h"
 #include "sim/MapiFolder.h"
@@ -13,10 +15,11 @@ namespace sim {
 
 using SelectionList = ObjectList<Outlook::Selection, Item, IUnknown>;
 
-// The main window: the folder it shows (or none) and the items selected in it.
-class Explorer : public com::ComObject<Outlook::Explorer>, public Injectable {
+// The main window: the folder it shows (or none) and the items selected in
+// it. Through IDispatch it answers CommandBars, the application's bars.
+class Explorer : public DispatchObject<Outlook::Explorer, IDispatch>, public Injectable {
 public:
-    Explorer();
+    explicit Explorer(com::ComPtr<sim::CommandBars> bars);
 
     com::ComPtr<Outlook::MAPIFolder> CurrentFolder() override;
     // The same selection object on every call; Select changes what it holds.
@@ -30,6 +33,7 @@ public:
 private:
     com::ComPtr<MapiFolder> current_;
     com::ComPtr<SelectionList> selection_;
+    com::ComPtr<sim::CommandBars> bars_;
 };
 
 }  // namespace sim
