@@ -1,0 +1,91 @@
+// The shared library's side of the module, as a DLL's entry points are: the
+// four exports with C linkage, and the platform they run on.
+//
+// The library is self-contained, as a DLL is: on first use of any export it
+// installs, in its own copy of the platform services (its symbols stay
+// local, see exports.map), the Linux platform from the environment: the
+// registry hives of posix::HiveFiles::FromEnvironment, the drives of
+// posix::DriveMap::FromEnvironment, the Linux system and library loader.
+// A host that sets VELMORA_USER_REGISTRY, VELMORA_MACHINE_REGISTRY and
+// VELMORA_DRIVES before loading the library shares its hives and drives.
+// Its windows are headless (platform/sim/ui): a box nobody answers takes its
+// default button.
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "addin/ComServer.h"
+#include "base/Utf16.h"
+#include "host/Platform.h"
+#include "posix/registry/HiveFiles.h"
+#include "posix/registry/SqliteRegistry.h"
+#include "posix/system/DriveMap.h"
+#include "posix/system/PosixLibraries.h"
+#include "posix/system/PosixSystem.h"
+#include "posix/system/WindowsFileSystem.h"
+#include "sim/ui/SimUserInterface.h"
+
+#define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+class ModulePlatform {
+public:
+    ModulePlatform()
+        : drives_(posix::DriveMap::FromEnvironment()),
+          registry_(posix::HiveFiles::FromEnvironment()),
+          fileSystem_(drives_),
+          libraries_(drives_),
+          scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_}) {}
+
+private:
+    posix::DriveMap drives_;
+    posix::SqliteRegistry registry_;
+    posix::WindowsFileSystem fileSystem_;
+    posix::PosixSystem system_;
+    posix::PosixLibraries libraries_;
+    host::PlatformScope scope_;
+    sim::ui::SimUserInterface userInterface_;
+};
+
+// Throws when the environment names no usable place for the hives.
+void EnsurePlatform() { static ModulePlatform platform; }
+
+// The library's own file, made absolute as it was loaded.
+std::u16string ModulePath() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&EnsurePlatform), &info) == 0 || info.dli_fname == nullptr) return {};
+    return velmora::FromUtf8(std::filesystem::absolute(info.dli_fname).string());
+}
+
+template <class Call>
+HRESULT OnPlatform(Call&& call) {
+    try {
+        EnsurePlatform();
+        return call();
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace
+
+VELMORA_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (object != nullptr) *object = nullptr;
+    return OnPlatform([&] { return velmora::ComServer().GetClassObject(clsid, iid, object); });
+}
+
+VELMORA_EXPORT HRESULT DllCanUnloadNow() { return velmora::ComServer().CanUnloadNow(); }
+
+VELMORA_EXPORT HRESULT DllRegisterServer() {
+    return OnPlatform([] {
+        const std::u16string path = ModulePath();
+        return path.empty() ? E_FAIL : velmora::ComServer().RegisterServer(path);
+    });
+}
+
+VELMORA_EXPORT HRESULT DllUnregisterServer() {
+    return OnPlatform([] { return velmora::ComServer().UnregisterServer(); });
+}
