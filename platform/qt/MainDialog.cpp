@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QPalette>
 
 #include "Controls.h"
@@ -126,6 +127,11 @@ void MainDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!placed_) CenterOnScreen(*this);
     placed_ = true;
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    // Not QDialog's, which would reject and so answer as Esc does.
+    event->accept();
 }
 
 void MainDialog::changeEvent(QEvent* event) {
