@@ -8,13 +8,18 @@
 // posix::DriveMap::FromEnvironment, the Linux system and library loader.
 // A host that sets VELMORA_USER_REGISTRY, VELMORA_MACHINE_REGISTRY and
 // VELMORA_DRIVES before loading the library shares its hives and drives.
-// Its windows are headless (platform/sim/ui): a box nobody answers takes its
-// default button.
+//
+// Its windows: the Qt views (platform/qt) when the host process runs a
+// QApplication at that first use, as a desktop host does; otherwise the
+// headless ones (platform/sim/ui), where nobody answers a box and each takes
+// its default button.
 
 #include <dlfcn.h>
 
+#include <QApplication>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "addin/ComServer.h"
 #include "base/Utf16.h"
@@ -25,11 +30,29 @@
 #include "posix/system/PosixLibraries.h"
 #include "posix/system/PosixSystem.h"
 #include "posix/system/WindowsFileSystem.h"
+#include "qt/QtUserInterface.h"
 #include "sim/ui/SimUserInterface.h"
 
 #define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
+
+class ModuleWindows {
+public:
+    explicit ModuleWindows(const posix::WindowsFileSystem& fileSystem) {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+            qt_ = std::make_unique<qtui::QtUserInterface>(fileSystem);
+            qtScope_.emplace(qt_->Services());
+        } else {
+            headless_ = std::make_unique<sim::ui::SimUserInterface>();
+        }
+    }
+
+private:
+    std::unique_ptr<qtui::QtUserInterface> qt_;
+    std::optional<host::UserInterfaceScope> qtScope_;
+    std::unique_ptr<sim::ui::SimUserInterface> headless_;
+};
 
 class ModulePlatform {
 public:
@@ -38,7 +61,8 @@ public:
           registry_(posix::HiveFiles::FromEnvironment()),
           fileSystem_(drives_),
           libraries_(drives_),
-          scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_}) {}
+          scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_}),
+          windows_(fileSystem_) {}
 
 private:
     posix::DriveMap drives_;
@@ -47,7 +71,7 @@ private:
     posix::PosixSystem system_;
     posix::PosixLibraries libraries_;
     host::PlatformScope scope_;
-    sim::ui::SimUserInterface userInterface_;
+    ModuleWindows windows_;
 };
 
 // Throws when the environment names no usable place for the hives.
