@@ -2,6 +2,8 @@
 
 #include "mailstore/Gmime.h"
 
+#include <cstddef>
+
 namespace mailstore {
 
 // What the host makes of a message. Other kinds (a contact card, a journal
@@ -11,9 +13,10 @@ enum class ItemKind { Mail, MeetingRequest, Appointment, Task, Other };
 // The largest calendar part read to tell an appointment from a task.
 inline constexpr std::size_t kMaxCalendarSize = 4 * 1024 * 1024;
 
-// The kind, by the message's main part (see MainPart). A text/calendar main part is a meeting request when its method is
-// REQUEST and it holds an event, an appointment for another event, a task for
-// a to-do. Throws UnreadableMessage when that calendar cannot be read.
+// The kind, by the message's main part (see MainPart). A text/calendar main
+// part is a meeting request when its method is REQUEST and it holds an
+// event, an appointment for another event, a task for a to-do. Throws
+// UnreadableMessage when that calendar's components do not nest.
 ItemKind KindOf(GMimeMessage* message);
 
 }  // namespace mailstore
