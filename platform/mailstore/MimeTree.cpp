@@ -168,6 +168,11 @@ void RemovePart(GMimeMessage* message, GMimeObject* part) {
     }
     GMimeMultipart* parent = ParentOf(top, part);
     if (parent == nullptr) return;
+    if (GMIME_IS_MULTIPART_SIGNED(parent)) {
+        // Without its content the signature signs nothing: it goes too.
+        RemovePart(message, GMIME_OBJECT(parent));
+        return;
+    }
     g_mime_multipart_remove(parent, part);
     if (g_mime_multipart_get_count(parent) == 0) RemovePart(message, GMIME_OBJECT(parent));
 }

@@ -33,8 +33,9 @@ bool HasType(GMimeObject* part, const char* type, const char* subtype);
 bool IsCalendar(GMimeObject* part);
 bool IsContactCard(GMimeObject* part);
 
-// Takes a part out of the message; a multipart left empty goes with it, and
-// a message left without content gets an empty text part.
+// Takes a part out of the message; a multipart left empty goes with it, as
+// does the signature of signed content, and a message left without content
+// gets an empty text part.
 void RemovePart(GMimeMessage* message, GMimeObject* part);
 
 // Puts an attachment after every other part: at the end of the top-level

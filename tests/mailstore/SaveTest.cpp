@@ -130,6 +130,22 @@ TEST_F(Saving, RemovingEveryPartLeavesAReadableMessage) {
     EXPECT_EQ(reread->Body(), u"");
 }
 
+TEST_F(Saving, RemovingSignedContentTakesItsSignatureAlong) {
+    const std::string signedFile = "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"; boundary=s\n\n--s\n" +
+                                   PdfPart("signed.pdf", "PDF") + "\n--s\nContent-Type: application/pgp-signature; "
+                                   "name=signature.asc\n\n-----BEGIN PGP SIGNATURE-----\n--s--\n";
+    const auto file = Inbox(Mixed("signed", {TextPart("body"), signedFile, PdfPart("other.pdf", "OTHER")}));
+    auto mail = Mail(file);
+    ASSERT_EQ(mail->Attachments()->Count(), 2);
+    mail->Attachments()->Remove(1);
+    EXPECT_EQ(mail->Attachments()->Count(), 1);
+    mail->Save();
+    auto attachments = Mail(file)->Attachments();
+    ASSERT_EQ(attachments->Count(), 1);
+    EXPECT_EQ(attachments->Item(1)->FileName(), u"other.pdf");
+    EXPECT_EQ(ReadNative(file).find("signature.asc"), std::string::npos);
+}
+
 TEST_F(Saving, BodyReferenceOnATextOnlyMessage) {
     const auto file = Inbox(Message("Subject: text\nContent-Type: text/plain; charset=iso-8859-1\n"
                                     "Content-Transfer-Encoding: 8bit\n",
