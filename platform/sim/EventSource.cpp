@@ -9,6 +9,10 @@ namespace sim {
 EventSource::EventSource(const IID& events, IConnectionPointContainer* container)
     : events_(events), container_(container) {}
 
+EventSource::~EventSource() {
+    for (const auto& [cookie, sink] : sinks_) sink->Release();
+}
+
 HRESULT EventSource::GetConnectionInterface(IID* iid) {
     if (iid == nullptr) return E_POINTER;
     *iid = events_;

@@ -16,6 +16,8 @@ public:
     // The container is the object whose events these are; it is not owned,
     // and lets go with Orphan when it goes.
     EventSource(const IID& events, IConnectionPointContainer* container);
+    // Lets go of the sinks still advised.
+    ~EventSource() override;
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
     HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;

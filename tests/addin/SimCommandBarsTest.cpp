@@ -17,6 +17,31 @@ using velmora::GetProperty;
 using velmora::SetProperty;
 using velmora::Variant;
 
+// A reference-counted sink for the command bars' events that counts them.
+class CountingSink : public com::ComObject<IDispatch> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        ++events;
+        return S_OK;
+    }
+    int events = 0;
+
+protected:
+    void* Find(REFIID iid) override {
+        if (iid == Office::DIID__CommandBarsEvents) return static_cast<IDispatch*>(this);
+        return ComObject::Find(iid);
+    }
+};
+
+// The object's references, the caller's included.
+ULONG References(IUnknown& object) {
+    object.AddRef();
+    return object.Release();
+}
+
 template <class Call>
 HRESULT FailureOf(Call&& call) {
     try {
@@ -53,6 +78,29 @@ TEST(SimCommandBars, AProtectedBarRefusesNewControlsAndAddedControlsRaiseOnUpdat
     EXPECT_FALSE(menu.FindControl({}, {}, u"Tagged", true, {}));
     EXPECT_EQ(menu.FindControl({}, 1, {}, {}, {}), first);
     velmora::TEventSink::Disconnect(b.App().Bars().AsDispatch(), sink.GetEventIID(), cookie);
+}
+
+TEST(SimCommandBars, AConnectionPointHoldsItsSinksUntilUnadvisedOrGone) {
+    auto sink = com::MakeCom<CountingSink>();
+    {
+        auto bars = com::MakeCom<sim::CommandBars>();
+        auto container = com::ComPtr<IDispatch>(bars->AsDispatch()).As<IConnectionPointContainer>();
+        com::ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(Office::DIID__CommandBarsEvents, point.Put()), S_OK);
+
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink->Identity(), &cookie), S_OK);
+        EXPECT_EQ(References(*sink), 2u);
+        bars->RaiseUpdate();
+        EXPECT_EQ(sink->events, 1);
+        EXPECT_EQ(point->Unadvise(cookie + 1), CONNECT_E_NOCONNECTION);
+
+        // A sink that does not answer the event interface cannot connect.
+        DWORD refused = 99;
+        EXPECT_EQ(point->Advise(bars->Identity(), &refused), CONNECT_E_CANNOTCONNECT);
+        EXPECT_EQ(refused, 0u);
+    }
+    EXPECT_EQ(References(*sink), 1u);
 }
 
 TEST(SimCommandBars, OnlyWhatIsNotTemporaryIsSavedForTheNextStart) {
