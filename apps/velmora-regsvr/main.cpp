@@ -46,14 +46,15 @@ int Run(const Options& options) {
                               (reason != nullptr ? std::string(": ") + reason : std::string(".")));
         return kNotLoaded;
     }
+    // The library stays loaded until the tool ends: unloading it would also
+    // unload the toolkit libraries it brought in, which do not free all they
+    // allocated when loaded.
     auto entry = reinterpret_cast<EntryPoint>(dlsym(library, entryName));
     if (entry == nullptr) {
-        dlclose(library);
         report(std::cerr, "The library \"" + path + "\" has no entry point " + entryName + ".");
         return kNoEntryPoint;
     }
     const std::int32_t result = entry();
-    dlclose(library);
     if (result < 0) {
         report(std::cerr, std::string(entryName) + " in \"" + path + "\" failed with result " + Hex(result) + ".");
         return kEntryFailed;
