@@ -8,7 +8,6 @@ PageControl::PageControl(QWidget* parent) : QWidget(parent), pages_(new QStacked
     connect(&tabGroup_, &QButtonGroup::idClicked, this, &PageControl::SetActivePage);
     connect(pages_, &QStackedWidget::currentChanged, this, [this](int index) {
         if (index >= 0) Tab(index)->setChecked(true);
-        emit activePageChanged(index);
     });
 }
 

@@ -26,9 +26,6 @@ public:
     QWidget* Page(int index) const { return pages_->widget(index); }
     int Count() const { return pages_->count(); }
 
-signals:
-    void activePageChanged(int index);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

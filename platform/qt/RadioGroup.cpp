@@ -11,9 +11,6 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* 
         buttons_.addButton(item, i);
         items_.push_back(item);
     }
-    connect(&buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (checked) emit itemIndexChanged(id);
-    });
     Arrange();
 }
 
@@ -26,7 +23,6 @@ void RadioGroup::SetItemIndex(int index) {
     buttons_.setExclusive(false);
     for (QRadioButton* item : items_) item->setChecked(false);
     buttons_.setExclusive(true);
-    emit itemIndexChanged(-1);
 }
 
 void RadioGroup::resizeEvent(QResizeEvent* event) {

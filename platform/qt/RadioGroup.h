@@ -20,9 +20,6 @@ public:
     QRadioButton* Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
     int Count() const { return static_cast<int>(items_.size()); }
 
-signals:
-    void itemIndexChanged(int index);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

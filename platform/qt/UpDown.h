@@ -16,8 +16,6 @@ public:
 
     int Position() const { return position_; }
     void SetPosition(int position);
-    int Minimum() const { return minimum_; }
-    int Maximum() const { return maximum_; }
     QToolButton* UpButton() const { return up_; }
     QToolButton* DownButton() const { return down_; }
 

@@ -79,7 +79,6 @@ bool WelcomeWindow::LoadDocument(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QString html = QString::fromUtf8(file.readAll());
     if (file.error() != QFileDevice::NoError) return false;
-    RichEdit1->clear();
     RichEdit1->setSearchPaths({QFileInfo(path).absolutePath()});
     RichEdit1->setHtml(html);
     return PicturesLoad(*RichEdit1->document());
