@@ -77,27 +77,43 @@ bool HeaderBlockFits(int fd, std::uint64_t fileSize) {
     return fileSize <= kMaxHeaderBlock;
 }
 
-// Whether every header line of the object and all within it was read to its
-// line end. GMime keeps a header line only up to a NUL byte in it, and would
-// write it back without its line end, joining the next line: such a message
-// would not read back as it was saved.
-bool HeadersIntact(GMimeObject* object) {
-    if (object == nullptr) return true;
+// A field name is printable ASCII without a colon (RFC 5322).
+bool IsFieldName(const char* name) {
+    if (name == nullptr || *name == '\0') return false;
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (*c < 33 || *c > 126 || *c == ':') return false;
+    }
+    return true;
+}
+
+// Why a header of the object or of anything within it would not be written
+// back as it was read; empty when none. GMime keeps a header line only up to
+// a NUL byte in it, and writes it back without its line end, joining the next
+// line; and it writes a field without a valid name in a form it cannot read.
+std::string HeaderProblem(GMimeObject* object) {
+    if (object == nullptr) return {};
     GMimeHeaderList* headers = g_mime_object_get_header_list(object);
     for (int i = 0; headers != nullptr && i < g_mime_header_list_get_count(headers); ++i) {
-        const char* raw = g_mime_header_get_raw_value(g_mime_header_list_get_header_at(headers, i));
-        if (raw == nullptr || *raw == '\0' || raw[std::strlen(raw) - 1] != '\n') return false;
+        GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+        const char* raw = g_mime_header_get_raw_value(header);
+        if (raw == nullptr || *raw == '\0' || raw[std::strlen(raw) - 1] != '\n') {
+            return "a header line of it holds NUL bytes";
+        }
+        if (!IsFieldName(g_mime_header_get_raw_name(header))) return "a header line of it has no valid field name";
     }
-    if (GMIME_IS_MESSAGE(object)) return HeadersIntact(g_mime_message_get_mime_part(GMIME_MESSAGE(object)));
+    if (GMIME_IS_MESSAGE(object)) return HeaderProblem(g_mime_message_get_mime_part(GMIME_MESSAGE(object)));
     if (GMIME_IS_MESSAGE_PART(object)) {
-        return HeadersIntact(GMIME_OBJECT(g_mime_message_part_get_message(GMIME_MESSAGE_PART(object))));
+        return HeaderProblem(GMIME_OBJECT(g_mime_message_part_get_message(GMIME_MESSAGE_PART(object))));
     }
     if (GMIME_IS_MULTIPART(object)) {
         for (int i = 0; i < g_mime_multipart_get_count(GMIME_MULTIPART(object)); ++i) {
-            if (!HeadersIntact(g_mime_multipart_get_part(GMIME_MULTIPART(object), i))) return false;
+            if (std::string problem = HeaderProblem(g_mime_multipart_get_part(GMIME_MULTIPART(object), i));
+                !problem.empty()) {
+                return problem;
+            }
         }
     }
-    return true;
+    return {};
 }
 
 void WriteDurably(const fs::path& path, GMimeMessage* message, const struct stat& original) {
@@ -166,7 +182,9 @@ GObjectPtr<GMimeMessage> ReadMessageFile(const fs::path& file) {
     if (!message || g_mime_message_get_mime_part(message.get()) == nullptr) {
         throw UnreadableMessage("it is not an RFC 5322 message");
     }
-    if (!HeadersIntact(GMIME_OBJECT(message.get()))) throw UnreadableMessage("a header line of it holds NUL bytes");
+    if (std::string problem = HeaderProblem(GMIME_OBJECT(message.get())); !problem.empty()) {
+        throw UnreadableMessage(problem);
+    }
     return message;
 }
 

@@ -33,7 +33,8 @@ TEST_F(BadInput, UnreadableFilesAreSkippedWithAWarningAndLeftAlone) {
         {"5.calendar", brokenCalendar},
         {"6.nul", std::string("Subject: nul\nContent-Type: multi\0\0rt/mixed; boundary=t\n\n--t\n", 60)},
         {"7.nested-nul", Mixed("nested", {std::string("Content-Type: text/plain; charset\0utf-8\n\ntext", 45)})},
-        {"8.good", Message("Subject: good\n", "fine\n")},
+        {"8.nameless", "Subject: nameless\n: no name\n\nbody\n"},
+        {"9.good", Message("Subject: good\n", "fine\n")},
     };
     for (const auto& [name, text] : files) Deliver("Inbox", name, text);
 
@@ -47,6 +48,7 @@ TEST_F(BadInput, UnreadableFilesAreSkippedWithAWarningAndLeftAlone) {
                                         "Skipping " + cur + "5.calendar: its calendar cannot be read",
                                         "Skipping " + cur + "6.nul: a header line of it holds NUL bytes",
                                         "Skipping " + cur + "7.nested-nul: a header line of it holds NUL bytes",
+                                        "Skipping " + cur + "8.nameless: a header line of it has no valid field name",
                                     }));
     EXPECT_TRUE(Box().TakeWarnings().empty());
     for (const auto& [name, text] : files) EXPECT_EQ(ReadNative(root / "Inbox" / "cur" / name), text) << name;
@@ -122,6 +124,20 @@ TEST_F(BadInput, AMultipartWithoutBoundaryTakesNewPartsAndKeepsItsText) {
     EXPECT_EQ(reread->Attachments()->Count(), 1);
     EXPECT_EQ(reread->Body(), u"Attachment extracted: <file://C:\\a.pdf>\r\n\r\n");
     EXPECT_NE(ReadNative(file).find("text nobody can split into parts"), std::string::npos);
+}
+
+TEST_F(BadInput, AnAttachedMessageWithTheOuterBoundarySavesWithItsParts) {
+    const std::string inner = Message("Subject: inner\nContent-Type: multipart/mixed; boundary=\"=-=BOUNDARY=-=\"\n",
+                                      "--=-=BOUNDARY=-=\n" + TextPart("inner text") + "\n--=-=BOUNDARY=-=--\n");
+    const auto file = Deliver("Inbox", "m",
+                              Mixed("outer", {TextPart("outer"), "Content-Type: message/rfc822\n\n" + inner,
+                                              Base64Part("application/pdf", "PDF", "Content-Disposition: attachment; filename=a.pdf\n")}));
+    platform.WriteFile(u"C:\\added.txt", "added");
+    auto mail = Mail(file);
+    const std::int32_t before = mail->Attachments()->Count();
+    mail->Attachments()->Add(u"C:\\added.txt", Outlook::olByValue, 1, u"added.txt");
+    EXPECT_NO_THROW(mail->Save());
+    EXPECT_EQ(Mail(file)->Attachments()->Count(), before + 1);
 }
 
 TEST_F(BadInput, FilesCutOffWithoutALineEndSaveWhole) {
