@@ -13,7 +13,7 @@ namespace {
 // log lines and a random pause) leaves every attachment either in its message
 // or in a file with the same bytes that a link of that message names; runs
 // after it go on from there, and a last one finishes the work.
-TEST(CrashSafety, KilledSaveRunsLoseNoAttachment) {
+TEST(KilledSaveRuns, LoseNoAttachment) {
     ProgramEnvironment environment;
     const fs::path mailbox = environment.GenerateMailbox("mail", 60, 6, environment.Dir() / "earlier");
     ASSERT_EQ(environment.Velmora({"install"}).exitStatus, 0);
