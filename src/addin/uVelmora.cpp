@@ -182,12 +182,6 @@ void TVelmora::DisconnectSinks() {
     DisconnectSink(HostApplication.Get(), AppCookie, AppSink);
 }
 
-template <class TSink>
-void TVelmora::DisconnectSink(IUnknown* Source, DWORD& Cookie, std::unique_ptr<TSink>& Sink) {
-    if (Sink && Source != nullptr) TEventSink::Disconnect(Source, Sink->GetEventIID(), Cookie);
-    Sink.reset();
-}
-
 // Both click handlers; the click's own arguments are not used. An error goes
 // to the error box: the host's event call returns normally.
 void TVelmora::ShowMainDialog(std::uint8_t OpenedFrom) {

@@ -65,8 +65,12 @@ private:
     void ShowMainDialog(std::uint8_t OpenedFrom);
     void OnItemSend(IDispatch* Item, VARIANT_BOOL& Cancel);
     void DisconnectSinks();
+    // Defined here: the command bar code disconnects sinks too.
     template <class TSink>
-    static void DisconnectSink(IUnknown* Source, DWORD& Cookie, std::unique_ptr<TSink>& Sink);
+    static void DisconnectSink(IUnknown* Source, DWORD& Cookie, std::unique_ptr<TSink>& Sink) {
+        if (Sink && Source != nullptr) TEventSink::Disconnect(Source, Sink->GetEventIID(), Cookie);
+        Sink.reset();
+    }
 
     com::ComPtr<IDispatch> HostApplication;
     com::ComPtr<Office::CommandBarControl> MainButton;

@@ -4,6 +4,7 @@
 
 #include "base/Utf16.h"
 #include "mapi/MAPIHelper.h"
+#include "util/PathNames.h"
 #include "util/SafeNames.h"
 
 namespace velmora {
@@ -107,7 +108,7 @@ void TOutlookManager::SaveFolder(const std::u16string& dir, Outlook::MAPIFolder*
                                  bool remove) {
     RunScope run(*this);
     std::u16string target = dir;
-    if (config_->UseFolderNameAsDir() && folder != nullptr) target += u"\\" + GetFolderPath(folder);
+    if (config_->UseFolderNameAsDir() && folder != nullptr) target = JoinPath(target, GetFolderPath(folder));
     ProcessFolder(target, folder, subFolders, remove);
 }
 
@@ -117,7 +118,7 @@ void TOutlookManager::SaveSelection(const std::u16string& dir, TMailSelection& s
     if (config_->UseFolderNameAsDir() && !selection.empty()) {
         auto folder = selection.front()->GetParentFolder();
         if (!folder) throw EOutlookManagerException(u"Interface not supported");
-        target += u"\\" + GetFolderPath(folder.Get());
+        target = JoinPath(target, GetFolderPath(folder.Get()));
     }
     for (auto& item : selection) ProcessItem(target, *item, remove);
 }
@@ -129,7 +130,7 @@ void TOutlookManager::EnterFolder(Outlook::MAPIFolder& folder) {
 
 std::u16string TOutlookManager::SubFolderDirectory(const std::u16string& dir, Outlook::MAPIFolder& folder) {
     if (!config_->UseFolderNameAsDir()) return dir;
-    return dir + u"\\" + MakeSafeName(SanitizeFolderName(folder.Name()));
+    return JoinPath(dir, MakeSafeName(SanitizeFolderName(folder.Name())));
 }
 
 void TOutlookManager::ProcessFolder(const std::u16string& dir, Outlook::MAPIFolder* folder, bool subFolders,
@@ -162,7 +163,7 @@ std::u16string TOutlookManager::GetFolderPath(Outlook::MAPIFolder* folder) {
     if (!parent) return name;
     // A parent without a folder above it is its store's root, which is never part of the path.
     if (!parent->Parent().As<Outlook::MAPIFolder>()) return name;
-    return GetFolderPath(parent.Get()) + u"\\" + name;
+    return JoinPath(GetFolderPath(parent.Get()), name);
 }
 
 std::u16string TOutlookManager::SanitizeFolderName(const std::u16string& name) {

@@ -135,7 +135,7 @@ std::u16string TOutlookManager::WriteAttachment(const std::u16string& dir, Outlo
     }
     std::u16string cleanName = name;
     ReplaceCharsBySpace(cleanName, FileNameReplacements());
-    const std::u16string base = dir + u"\\" + MakeSafeName(cleanName);
+    const std::u16string base = JoinPath(dir, MakeSafeName(cleanName));
     std::u16string target = base;
 
     // The attachment's bytes, once written to a temporary file to compare

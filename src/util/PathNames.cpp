@@ -30,6 +30,13 @@ std::u16string ExtractFileExt(std::u16string_view path) {
     return dot == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(dot));
 }
 
+std::u16string JoinPath(std::u16string_view dir, std::u16string_view name) {
+    std::u16string result;
+    result.reserve(dir.size() + 1 + name.size());
+    result.append(dir).append(1, u'\\').append(name);
+    return result;
+}
+
 std::u16string ChangeFileExt(std::u16string_view path, std::u16string_view extension) {
     const size_t dot = ExtensionStart(path);
     std::u16string result(path.substr(0, dot == std::u16string_view::npos ? path.size() : dot));

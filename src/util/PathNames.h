@@ -13,6 +13,8 @@ std::u16string ExtractFileName(std::u16string_view path);
 std::u16string ExtractFilePath(std::u16string_view path);
 // The extension of the name with its dot ("" when the name has none).
 std::u16string ExtractFileExt(std::u16string_view path);
+// dir, a backslash and name.
+std::u16string JoinPath(std::u16string_view dir, std::u16string_view name);
 // The path with its extension replaced (or the new one appended).
 std::u16string ChangeFileExt(std::u16string_view path, std::u16string_view extension);
 
