@@ -49,10 +49,13 @@ void SetEmptyContent(GMimeMessage* message) {
     g_mime_message_set_mime_part(message, GMIME_OBJECT(text.get()));
 }
 
-// A multipart that gets new parts needs a boundary to show them; one that
-// was read without one keeps what it held as its preamble.
-GMimeMultipart* WithBoundary(GMimeMultipart* multipart) {
-    if (g_mime_multipart_get_boundary(multipart) == nullptr) g_mime_multipart_set_boundary(multipart, nullptr);
+// A multipart whose parts change gets a new boundary of GMime's making. The
+// old one may also stand in its parts (an attached message that is a
+// multipart of the same boundary, never closed), or there was none; then the
+// message would not read back with the parts it was written with. One read
+// without a boundary keeps what it held as its preamble.
+GMimeMultipart* Changing(GMimeMultipart* multipart) {
+    g_mime_multipart_set_boundary(multipart, nullptr);
     return multipart;
 }
 
@@ -61,7 +64,7 @@ GMimeMultipart* WithBoundary(GMimeMultipart* multipart) {
 GMimeMultipart* TopLevelMixed(GMimeMessage* message) {
     GMimeObject* top = g_mime_message_get_mime_part(message);
     if (top != nullptr && GMIME_IS_MULTIPART(top) && HasType(top, "multipart", "mixed")) {
-        return WithBoundary(GMIME_MULTIPART(top));
+        return Changing(GMIME_MULTIPART(top));
     }
     auto mixed = GObjectPtr<GMimeMultipart>::Adopt(g_mime_multipart_new_with_subtype("mixed"));
     if (top != nullptr) g_mime_multipart_add(mixed.get(), top);
@@ -92,7 +95,7 @@ void AddTextAlternative(GMimeMessage* message, GMimeObject* calendar, GMimeObjec
     GMimeObject* top = g_mime_message_get_mime_part(message);
     GMimeMultipart* parent = ParentOf(top, calendar);
     if (parent != nullptr && HasType(GMIME_OBJECT(parent), "multipart", "alternative")) {
-        g_mime_multipart_insert(WithBoundary(parent), 0, text);
+        g_mime_multipart_insert(Changing(parent), 0, text);
         return;
     }
     auto alternative = GObjectPtr<GMimeMultipart>::Adopt(g_mime_multipart_new_with_subtype("alternative"));
@@ -102,8 +105,8 @@ void AddTextAlternative(GMimeMessage* message, GMimeObject* calendar, GMimeObjec
         g_mime_message_set_mime_part(message, GMIME_OBJECT(alternative.get()));
         return;
     }
-    GMimeObject* replaced =
-        g_mime_multipart_replace(parent, g_mime_multipart_index_of(parent, calendar), GMIME_OBJECT(alternative.get()));
+    GMimeObject* replaced = g_mime_multipart_replace(Changing(parent), g_mime_multipart_index_of(parent, calendar),
+                                                     GMIME_OBJECT(alternative.get()));
     if (replaced != nullptr) g_object_unref(replaced);
 }
 
@@ -173,7 +176,7 @@ void RemovePart(GMimeMessage* message, GMimeObject* part) {
         RemovePart(message, GMIME_OBJECT(parent));
         return;
     }
-    g_mime_multipart_remove(parent, part);
+    g_mime_multipart_remove(Changing(parent), part);
     if (g_mime_multipart_get_count(parent) == 0) RemovePart(message, GMIME_OBJECT(parent));
 }
 
