@@ -105,7 +105,12 @@ public:
     TFileExistsEvent OnFileExists;
 
 private:
-    using FilesToDelete = std::vector<std::u16string>;
+    // The files a reintroduce run deletes when it ends, and the files that
+    // links it left in place still name, which it must not delete.
+    struct FilesToDelete {
+        std::vector<std::u16string> reintroduced;
+        std::vector<std::u16string> stillLinked;
+    };
 
     // Busy is set by BeginProcess and cleared however the run ends.
     class RunScope {
@@ -139,6 +144,7 @@ private:
     template <class ItemWalk>
     void WalkFolderTree(Outlook::MAPIFolder* folder, bool subFolders, const ItemWalk& processItem);
     bool ReintroduceItem(TOutlookItem& item, bool collect, FilesToDelete& files);
+    void KeepLinkedFiles(TOutlookItem& item, std::int32_t lastIndex, FilesToDelete& files);
     void ReRootItem(TOutlookItem& item, const std::u16string& oldRoot, const std::u16string& newRoot);
     bool ReportUnreadableName(Outlook::Attachment& attachment);
     void RunReintroduce(bool deleteFiles, const std::function<void(FilesToDelete&)>& walk);

@@ -52,7 +52,10 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
     const std::int32_t countBefore = item.GetAttachments()->Count();
     for (std::int32_t i = countBefore; i >= 1; --i) {
         auto attachment = item.GetAttachments()->Item(i);
-        if (!ReportUnreadableName(*attachment)) return false;
+        if (!ReportUnreadableName(*attachment)) {
+            if (collect) KeepLinkedFiles(item, i, files);
+            return false;
+        }
         const std::u16string path = attachment->PathName();
         if (!fileSystem.FileExists(path)) {
             if (attachment->Type() == Outlook::olByReference) {
@@ -60,6 +63,7 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
             } else {
                 ReportStatus(attachment->FileName(), u"", asNotALink);
             }
+            if (collect) KeepLinkedFiles(item, i, files);
             return false;
         }
         const std::u16string displayName = attachment->DisplayName();
@@ -69,11 +73,21 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
         item.Save();
         ++attachmentCount_;
         ReportStatus(ExtractFileName(path), ExtractFilePath(path), asReintroduced);
-        if (collect && !Contains(files, path)) files.push_back(path);
+        if (collect && !Contains(files.reintroduced, path)) files.reintroduced.push_back(path);
     }
     const bool complete = item.GetAttachments()->Count() == countBefore;
     ++messageCount_;
     return complete;
+}
+
+// An abandoned item keeps its links from lastIndex down; a file one of them
+// names may also have been reintroduced elsewhere, and deleting it would
+// leave these links pointing at nothing.
+void TOutlookManager::KeepLinkedFiles(TOutlookItem& item, std::int32_t lastIndex, FilesToDelete& files) {
+    for (std::int32_t i = lastIndex; i >= 1; --i) {
+        auto attachment = item.GetAttachments()->Item(i);
+        if (attachment->Type() == Outlook::olByReference) files.stillLinked.push_back(attachment->PathName());
+    }
 }
 
 void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRoot, const std::u16string& newRoot) {
@@ -130,7 +144,9 @@ void TOutlookManager::RunReintroduce(bool deleteFiles, const std::function<void(
     walk(files);
     // Only after a walk that did not fail: a cancelled one counts as finished.
     if (deleteFiles) {
-        for (const auto& path : files) host::TheFileSystem().Remove(path);
+        for (const auto& path : files.reintroduced) {
+            if (!Contains(files.stillLinked, path)) host::TheFileSystem().Remove(path);
+        }
     }
 }
 

@@ -85,6 +85,19 @@ TEST_F(Links, ASharedFileIsReintroducedEverywhereAndDeletedOnceAfterTheWalk) {
     EXPECT_EQ(two.SavedAttachments()[0]->Data().Content, "S");
 }
 
+TEST_F(Links, AFileStillLinkedFromAnAbandonedItemIsNotDeleted) {
+    platform.WriteFile(u"C:\\Att\\shared.pdf", "S");
+    auto& inbox = Inbox();
+    auto& abandoned = inbox.Mail(u"abandoned").Link(u"C:\\Att\\shared.pdf").Link(u"C:\\Att\\missing.pdf");
+    auto& done = inbox.Mail(u"done").Link(u"C:\\Att\\shared.pdf");
+
+    engine.ReintroduceFolder(InboxFolder(), false, true);
+
+    EXPECT_EQ(done.SavedAttachments()[0]->Data().Content, "S");
+    EXPECT_THAT(Paths(abandoned), ElementsAre(u"C:\\Att\\shared.pdf", u"C:\\Att\\missing.pdf"));
+    EXPECT_EQ(Read(u"C:\\Att\\shared.pdf"), "S");
+}
+
 TEST_F(Links, FilesAreDeletedAfterACancelButNotAfterAnError) {
     platform.WriteFile(u"C:\\Att\\a.pdf", "A");
     platform.WriteFile(u"C:\\Att\\b.pdf", "B");
