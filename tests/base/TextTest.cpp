@@ -46,3 +46,14 @@ TEST(Exception, CarriesTheMessageInBothEncodings) {
     EXPECT_EQ(error.Message(), u"Ошибка");
     EXPECT_STREQ(error.what(), "Ошибка");
 }
+
+// The file system relies on this to skip names of another length unread.
+TEST(LetterCase, KeepsEveryCharactersUtf8Length) {
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const std::u16string one(1, static_cast<char16_t>(c));
+        const size_t length = ToUtf8(one).size();
+        ASSERT_EQ(ToUtf8(UpperCase(one)).size(), length) << static_cast<unsigned>(c);
+        ASSERT_EQ(ToUtf8(LowerCase(one)).size(), length) << static_cast<unsigned>(c);
+    }
+}

@@ -27,10 +27,13 @@ bool Exists(const fs::path& path) {
 std::optional<std::string> MatchIgnoringCase(const fs::path& directory, std::u16string_view name) {
     std::unique_ptr<DIR, DirectoryCloser> listing(opendir(directory.c_str()));
     if (!listing) return std::nullopt;
+    // The letter-case mapping keeps every character's UTF-8 length, so only
+    // names of the same byte length can match: the rest need no conversion.
+    const std::size_t length = velmora::ToUtf8(name).size();
     std::optional<std::string> best;
     while (const dirent* entry = readdir(listing.get())) {
         const std::string_view stored(entry->d_name);
-        if (stored == "." || stored == "..") continue;
+        if (stored.size() != length || stored == "." || stored == "..") continue;
         if (velmora::SameText(velmora::FromUtf8(stored), name) && (!best || stored < *best)) best = std::string(stored);
     }
     return best;
