@@ -72,6 +72,18 @@ GMimeMultipart* TopLevelMixed(GMimeMessage* message) {
     return mixed.get();
 }
 
+// Whether anything within the object is content rather than an attachment.
+bool HoldsContent(GMimeObject* object) {
+    if (GMIME_IS_MULTIPART_ENCRYPTED(object)) return true;
+    if (!GMIME_IS_MULTIPART(object)) return !IsAttachmentPart(object);
+    GMimeMultipart* multipart = GMIME_MULTIPART(object);
+    for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+        if (HoldsContent(g_mime_multipart_get_part(multipart, i))) return true;
+    }
+    return false;
+}
+
+// Attachments never decide: removing them leaves the main part as it was.
 GMimeObject* MainPartOf(GMimeObject* object) {
     if (object == nullptr || !GMIME_IS_MULTIPART(object) || GMIME_IS_MULTIPART_ENCRYPTED(object)) return object;
     GMimeMultipart* multipart = GMIME_MULTIPART(object);
@@ -85,7 +97,7 @@ GMimeObject* MainPartOf(GMimeObject* object) {
     }
     for (int i = 0; i < count; ++i) {
         GMimeObject* child = g_mime_multipart_get_part(multipart, i);
-        if (GMIME_IS_MULTIPART(child) || !IsAttachmentPart(child)) return MainPartOf(child);
+        if (HoldsContent(child)) return MainPartOf(child);
     }
     return object;
 }

@@ -26,7 +26,8 @@ GMimeTextPart* BodyPart(GMimeMessage* message, const char* subtype);
 std::vector<GMimeTextPart*> HtmlBodyParts(GMimeMessage* message);
 
 // The part that makes the message what it is: the first part that is not an
-// attachment, within multipart/alternative the calendar when there is one.
+// attachment (a multipart counts only when it holds one), within
+// multipart/alternative the calendar when there is one.
 GMimeObject* MainPart(GMimeMessage* message);
 
 bool HasType(GMimeObject* part, const char* type, const char* subtype);

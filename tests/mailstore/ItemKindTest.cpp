@@ -86,6 +86,28 @@ TEST_F(Kinds, ItemsOfEveryKindOfferTheItemOperations) {
     EXPECT_EQ(meeting->Attachments()->Item(1)->FileName(), u"invite.ics");
 }
 
+TEST_F(Kinds, RemovingAttachmentsNeverChangesTheKind) {
+    const std::string files = "Content-Type: multipart/mixed; boundary=inner\n\n--inner\n" +
+                              Base64Part("application/pdf", "PDF", "Content-Disposition: attachment; filename=a.pdf\n") +
+                              "\n--inner--\n";
+    const auto file = Deliver("", "1", Mixed("files first", {files, TextPart("the text")}));
+    auto mail = Open(file).As<Outlook::_MailItem>();
+    ASSERT_TRUE(mail);
+    mail->Attachments()->Remove(1);
+    mail->Save();
+    auto reread = Open(file).As<Outlook::_MailItem>();
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->Body(), u"the text");
+
+    const auto invitation = Deliver("", "2", Mixed("invitation", {files, "Content-Type: text/calendar\n\n" +
+                                                                             Calendar("REQUEST", "VEVENT")}));
+    auto meeting = Open(invitation).As<Outlook::_MeetingItem>();
+    ASSERT_TRUE(meeting);
+    meeting->Attachments()->Remove(1);
+    meeting->Save();
+    EXPECT_TRUE(Open(invitation).As<Outlook::_MeetingItem>());
+}
+
 TEST_F(Kinds, ABodyWrittenIntoACalendarOnlyMessageKeepsItsKind) {
     const auto bare = Deliver("", "1", CalendarMessage("REQUEST", "VEVENT"));
     const auto withFile = Deliver(
