@@ -1,0 +1,41 @@
+// For compilers without libFuzzer: runs the fuzz target once over each file
+// given, and over every file of each directory given, as libFuzzer replays a
+// corpus. A failing input stops the program where it fails.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+void Run(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::size_t inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path(argv[i]);
+        std::vector<std::filesystem::path> files;
+        if (std::filesystem::is_directory(path)) {
+            for (const auto& entry : std::filesystem::directory_iterator(path)) files.push_back(entry.path());
+        } else {
+            files.push_back(path);
+        }
+        for (const auto& file : files) {
+            Run(file);
+            ++inputs;
+        }
+    }
+    std::printf("%zu inputs ran\n", inputs);
+    return 0;
+}
