@@ -6,6 +6,7 @@
 #include "engine/uOutlookManager.h"
 #include "host/Platform.h"
 #include "util/ARQ_FUNC.h"
+#include "util/FileContent.h"
 #include "util/PathNames.h"
 
 namespace velmora {
@@ -110,6 +111,9 @@ void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRo
         bool moved = false;
         if (fileSystem.FileExists(newPath)) {
             ReportStatus(newPath, u"", asDestinationExists);
+            // Another file under the new name: re-pointing the link would
+            // lose the one it names, which is still there.
+            if (fileSystem.FileExists(oldPath) && !SameContent(oldPath, newPath)) continue;
         } else {
             const std::u16string newDir = ExtractFilePath(newPath);
             if (!fileSystem.DirectoryExists(newDir) && !ForceDirectories(newDir, true)) {

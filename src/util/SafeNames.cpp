@@ -28,7 +28,7 @@ bool IsDeviceName(std::u16string_view name) {
 std::u16string MakeSafeName(std::u16string_view name) {
     std::u16string result(name);
     for (auto& c : result) {
-        if (c == u'<' || c == u'>' || c == u'"') c = u' ';
+        if (c < u' ' || c == u'<' || c == u'>' || c == u'"' || c == u'|') c = u' ';
     }
     while (!result.empty() && (result.back() == u'.' || result.back() == u' ')) result.pop_back();
     if (result.empty()) return u"_";

@@ -8,9 +8,9 @@
 // the directory it is meant for.
 //
 // After the caller's character replacement, MakeSafeName:
-//  0. turns the characters Windows refuses in names that the replacement
-//     lets through ('<', '>' and '"') into blanks, so that such a name does
-//     not fail the whole run;
+//  0. turns the characters Windows refuses in names that the caller's
+//     replacement may let through (control characters, '<', '>', '"' and
+//     '|') into blanks, so that such a name does not fail the whole run;
 //  1. removes trailing dots and blanks (Windows drops them silently, so
 //     "a.pdf." and "a.pdf" would be the same file, and ".." would climb up);
 //  2. turns a name left empty into "_";

@@ -172,14 +172,28 @@ TEST_F(Links, ReRootIntoASubFolderOfTheOldRoot) {
 }
 
 TEST_F(Links, AnExistingDestinationIsKeptAndTheLinkStillFollows) {
-    platform.WriteFile(u"C:\\Att\\a.pdf", "old place");
-    platform.WriteFile(u"D:\\Att\\a.pdf", "new place");
-    auto& item = Inbox().Mail(u"m").Link(u"C:\\Att\\a.pdf");
+    // The files were copied to the new root already; one of them is gone from the old.
+    platform.WriteFile(u"C:\\Att\\a.pdf", "copied");
+    platform.WriteFile(u"D:\\Att\\a.pdf", "copied");
+    platform.WriteFile(u"D:\\Att\\b.pdf", "only here");
+    auto& item = Inbox().Mail(u"m").Link(u"C:\\Att\\b.pdf").Link(u"C:\\Att\\a.pdf");
     engine.ReRootFolder(InboxFolder(), false, u"C:\\Att\\", u"D:\\Att\\");
     EXPECT_THAT(log.Events(), ElementsAre("folder Inbox", "mail m", "att a.pdf", "status 13 D:\\Att\\a.pdf | ",
-                                          "status 12 a.pdf | D:\\Att\\"));
-    EXPECT_EQ(Read(u"C:\\Att\\a.pdf"), "old place");
-    EXPECT_THAT(Paths(item), ElementsAre(u"D:\\Att\\a.pdf"));
+                                          "status 12 a.pdf | D:\\Att\\", "att b.pdf", "status 13 D:\\Att\\b.pdf | ",
+                                          "status 12 b.pdf | D:\\Att\\"));
+    EXPECT_EQ(Read(u"C:\\Att\\a.pdf"), "copied");
+    EXPECT_THAT(Paths(item), ElementsAre(u"D:\\Att\\a.pdf", u"D:\\Att\\b.pdf"));
+}
+
+TEST_F(Links, ALinkIsNotRepointedToAnotherFileOfTheSameName) {
+    platform.WriteFile(u"C:\\Att\\a.pdf", "the linked file");
+    platform.WriteFile(u"D:\\Att\\a.pdf", "someone else's file");
+    auto& item = Inbox().Mail(u"m").Link(u"C:\\Att\\a.pdf");
+    engine.ReRootFolder(InboxFolder(), false, u"C:\\Att\\", u"D:\\Att\\");
+    EXPECT_THAT(log.Events(), ElementsAre("folder Inbox", "mail m", "att a.pdf", "status 13 D:\\Att\\a.pdf | "));
+    EXPECT_THAT(Paths(item), ElementsAre(u"C:\\Att\\a.pdf"));
+    EXPECT_EQ(item.SaveCount(), 0);
+    EXPECT_EQ(Read(u"D:\\Att\\a.pdf"), "someone else's file");
 }
 
 TEST_F(Links, AFailedMoveEndsTheRun) {
