@@ -22,23 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Seeds whose cases find an engine fault that is not mended yet. They run
-// only with --gtest_also_run_disabled_tests; empty this list once they pass.
-const std::vector<std::uint64_t> kSeedsAwaitingEngineFix = {4, 6, 9, 32};
-
 // The first forty-eight, and later ones that reach a rare interplay: a file shared
 // by two links, deleted after one of them was reintroduced.
-std::vector<std::uint64_t> Seeds(bool awaitingFix) {
-    std::vector<std::uint64_t> all = {127, 343};
-    for (std::uint64_t seed = 1; seed <= 48; ++seed) all.push_back(seed);
-    std::sort(all.begin(), all.end());
-    all.erase(std::unique(all.begin(), all.end()), all.end());
+std::vector<std::uint64_t> Seeds() {
     std::vector<std::uint64_t> seeds;
-    for (std::uint64_t seed : all) {
-        const bool awaiting = std::find(kSeedsAwaitingEngineFix.begin(), kSeedsAwaitingEngineFix.end(), seed) !=
-                              kSeedsAwaitingEngineFix.end();
-        if (awaiting == awaitingFix) seeds.push_back(seed);
-    }
+    for (std::uint64_t seed = 1; seed <= 48; ++seed) seeds.push_back(seed);
+    seeds.push_back(127);
+    seeds.push_back(343);
     return seeds;
 }
 
@@ -780,7 +770,6 @@ std::string SeedName(const ::testing::TestParamInfo<std::uint64_t>& info) {
     return "Seed" + std::to_string(info.param);
 }
 
-INSTANTIATE_TEST_SUITE_P(EngineProperty, EngineProperty, ::testing::ValuesIn(Seeds(false)), SeedName);
-INSTANTIATE_TEST_SUITE_P(DISABLED_AwaitingEngineFix, EngineProperty, ::testing::ValuesIn(Seeds(true)), SeedName);
+INSTANTIATE_TEST_SUITE_P(EngineProperty, EngineProperty, ::testing::ValuesIn(Seeds()), SeedName);
 
 }  // namespace
