@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/Format.h"
-#include "velmora/LogTexts.h"
+#include "ui/ProcessLogText.h"
 
 namespace velmora::cli {
 
@@ -106,7 +106,7 @@ void TerminalLog::ProcessAttachment(TOutlookManager& engine, const std::u16strin
 
 void TerminalLog::AttachmentStatus(TOutlookManager& engine, const std::u16string& fileName,
                                    const std::u16string& directory, TAttachmentStatus kind) {
-    const std::u16string outcome = OutcomeText(fileName, directory, kind);
+    const std::u16string outcome = AttachmentStatusText(fileName, directory, kind);
     if (!outcome.empty()) {
         // An outcome with no line to join (none written yet) stands on a line of its own.
         if (openLine_) {

@@ -3,7 +3,7 @@
 #include "base/Format.h"
 #include "host/Platform.h"
 #include "ui/Dialogs.h"
-#include "ui/StatusText.h"
+#include "ui/ProcessLogText.h"
 #include "ui/frm_Welcome.h"
 
 namespace velmora {
@@ -18,10 +18,7 @@ enum OverwriteAnswer { kYes = 0, kNo = 1, kNoToAll = 2, kYesToAll = 3 };
 
 host::MessageBoxRequest OverwriteQuestion(const std::u16string& fileName, const std::u16string& directory) {
     host::MessageBoxRequest box;
-    box.Text = Format(
-        u"The file \"%s\" already exists on the folder\r\n%s\r\nDo you want to overwrite it? (No will rename the "
-        u"file adding a number to the end)",
-        {fileName, directory});
+    box.Text = FileExistsQuestion(fileName, directory);
     box.Caption = u"Confirm";
     box.Icon = host::MessageIcon::Question;
     box.Buttons = {u"&Yes", u"&No", u"N&o to All", u"Yes to &All"};
@@ -78,7 +75,7 @@ void TfrmProcessLog::SetRunning(bool running) {
     view_->btnCancel().SetCaption(u"Done");
     StatusUpdate();
     view_->lblFolder().SetCaption(u"");
-    AppendLine(u"== FINISHED ==");
+    AppendLine(std::u16string(kFinishedLine));
     if (view_->chkCloseWhenFinished().Checked()) Close();
 }
 
@@ -94,7 +91,7 @@ void TfrmProcessLog::Close() {
 }
 
 void TfrmProcessLog::OnProcessFolder(const std::u16string& folderName) {
-    AppendLine(Format(u"Processing folder %s", {folderName}));
+    AppendLine(FolderLine(folderName));
     folderName_ = folderName;
     messageSubject_.clear();
     StatusUpdate();
@@ -108,10 +105,10 @@ void TfrmProcessLog::OnProcessMail(const std::u16string& subject) {
 
 void TfrmProcessLog::OnProcessAttachment(const std::u16string& fileName) {
     if (!mailHeaderWritten_) {
-        AppendLine(Format(u" => Processing mail %s", {messageSubject_}));
+        AppendLine(MailLine(messageSubject_));
         mailHeaderWritten_ = true;
     }
-    AppendLine(Format(u"   => Processing att. %s...", {fileName}));
+    AppendLine(AttachmentLine(fileName));
     view_->BringToFront();
     PumpMessages();
 }
@@ -183,9 +180,7 @@ void TfrmProcessLog::StatusUpdate() {
     }
     if (engine_ != nullptr) {
         view_->lblStatus().SetCaption(
-            Format(u"  %d folders processed\r\n  %d messages processed\r\n  %d attachements saved",
-                   {std::int64_t{engine_->FolderCount()}, std::int64_t{engine_->MessageCount()},
-                    std::int64_t{engine_->AttachmentCount()}}));
+            CountersText(engine_->FolderCount(), engine_->MessageCount(), engine_->AttachmentCount()));
     }
     // Unsigned difference: the wrap of the tick counter is harmless.
     if (static_cast<std::uint32_t>(ticks_() - lastPumpTick_) > kPumpIntervalMs) {

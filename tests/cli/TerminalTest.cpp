@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "TestPlatform.h"
-#include "velmora/LogTexts.h"
+#include "ui/ProcessLogText.h"
 #include "velmora/OverwriteQuestion.h"
 #include "velmora/TerminalLog.h"
 #include "velmora/TerminalOutput.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-// The texts of the progress log, as the progress window writes them, for the
-// terminal. (The desktop windows keep their own copy in src/ui.)
+// The texts of the progress log, shared by the progress window and the
+// command line's terminal log.
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,7 @@
 
 #include "engine/uOutlookManager.h"
 
-namespace velmora::cli {
+namespace velmora {
 
 inline constexpr std::u16string_view kFinishedLine = u"== FINISHED ==";
 
@@ -17,8 +17,10 @@ std::u16string FolderLine(std::u16string_view folderName);
 std::u16string MailLine(std::u16string_view subject);
 std::u16string AttachmentLine(std::u16string_view fileName);
 
-// The outcome appended to an attachment's line; empty for a kind without text.
-std::u16string OutcomeText(std::u16string_view fileName, std::u16string_view directory, TAttachmentStatus kind);
+// The outcome appended to an attachment's line, filled with the file name or
+// the directory as the kind shows one of them; empty for a kind above 13.
+std::u16string AttachmentStatusText(std::u16string_view fileName, std::u16string_view directory,
+                                    TAttachmentStatus kind);
 
 // The three counters, one per line ("\r\n" between them).
 std::u16string CountersText(std::int32_t folders, std::int32_t messages, std::int32_t attachments);
@@ -26,4 +28,4 @@ std::u16string CountersText(std::int32_t folders, std::int32_t messages, std::in
 // The "file already exists" question, lines separated by "\r\n".
 std::u16string FileExistsQuestion(std::u16string_view fileName, std::u16string_view directory);
 
-}  // namespace velmora::cli
+}  // namespace velmora

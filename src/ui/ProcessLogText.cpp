@@ -1,8 +1,8 @@
-#include "velmora/LogTexts.h"
+#include "ui/ProcessLogText.h"
 
 #include "base/Format.h"
 
-namespace velmora::cli {
+namespace velmora {
 
 std::u16string FolderLine(std::u16string_view folderName) {
     return Format(u"Processing folder %s", {folderName});
@@ -14,7 +14,8 @@ std::u16string AttachmentLine(std::u16string_view fileName) {
     return Format(u"   => Processing att. %s...", {fileName});
 }
 
-std::u16string OutcomeText(std::u16string_view fileName, std::u16string_view directory, TAttachmentStatus kind) {
+std::u16string AttachmentStatusText(std::u16string_view fileName, std::u16string_view directory,
+                                    TAttachmentStatus kind) {
     switch (kind) {
         case asSaved: return Format(u"Attachment saved as %s.", {fileName});
         case asLink: return u"Attachments is link. Skipping.";
@@ -46,4 +47,4 @@ std::u16string FileExistsQuestion(std::u16string_view fileName, std::u16string_v
         {fileName, directory});
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora
