@@ -92,7 +92,8 @@ void ReadEverything(Outlook::ItemOperations& item) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static FuzzMailbox& mailbox = *new FuzzMailbox();
+    // Removed with its temporary directory when the run ends normally.
+    static FuzzMailbox mailbox;
     {
         std::ofstream out(mailbox.file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
