@@ -17,6 +17,8 @@ jobs=${VELMORA_JOBS:-$(nproc)}
 linux_dir=$build_root/build-linux
 sanitize_dir=$build_root/build-sanitize
 windows_dir=$build_root/build-windows
+fuzz_dir=$build_root/build-fuzz
+fuzz_seconds=${VELMORA_FUZZ_SECONDS:-60}
 
 packages=(
   cmake ninja-build g++ pkg-config
@@ -26,6 +28,7 @@ packages=(
   libgmime-3.0-dev libical-dev
   xvfb xauth
   g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 libwine-dev
+  clang libclang-rt-14-dev
 )
 
 current_stage=
@@ -123,6 +126,21 @@ windows_stage() {
   stop_wine
 }
 
+# The message parser's fuzz target, built with clang's libFuzzer and run for
+# a bounded time over a copy of its seed corpus (libFuzzer adds to the corpus
+# it is given). Its temporary mailboxes go to memory: each save is flushed.
+fuzz_stage() {
+  run cmake -S "$source_dir" -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  run cmake --build "$fuzz_dir" --parallel "$jobs" --target mailstore_fuzz
+  local corpus
+  corpus=$(mktemp -d)
+  run cp "$source_dir"/tests/mailstore/fuzz/corpus/* "$corpus"/
+  run env TMPDIR=/dev/shm "$fuzz_dir/tests/mailstore/mailstore_fuzz" -max_total_time="$fuzz_seconds" \
+    -rss_limit_mb=2048 -print_final_stats=1 "$corpus"
+  rm -rf "$corpus"
+}
+
 trap stop_wine EXIT
 
 echo "Velmora tests: sources $source_dir, builds under $build_root, $jobs jobs"
@@ -130,6 +148,7 @@ stage "packages" install_packages
 stage "Linux build and tests" linux_stage
 stage "sanitizer build and tests" sanitize_stage
 stage "Windows cross build, tests under Wine" windows_stage
+stage "fuzzing the message parser" fuzz_stage
 echo
 echo "=== all stages passed"
 print_timings
