@@ -1,62 +1,14 @@
 #include "mailstore/MapiProperties.h"
 
-#include <cstdlib>
-#include <optional>
 #include <utility>
 
 #include "mailstore/AttachmentObjects.h"
-#include "mapi/MapiTags.h"
 
 namespace mailstore {
 
-namespace {
-
-std::optional<LONG> PropertyOf(AttachmentObject& attachment, ULONG tag) {
-    if (PROP_TYPE(tag) != PT_LONG && PROP_TYPE(tag) != PT_UNSPECIFIED) return std::nullopt;
-    if (PROP_ID(tag) == PROP_ID(PR_ATTACH_SIZE)) return attachment.SizeProperty();
-    if (PROP_ID(tag) == PROP_ID(PR_ATTACH_FLAGS)) return attachment.FlagsProperty();
-    return std::nullopt;
-}
-
-}  // namespace
-
 MapiProperties::MapiProperties(com::ComPtr<AttachmentObject> owner) : owner_(std::move(owner)) {}
 
-void* MapiProperties::Find(REFIID iid) {
-    if (iid == IID_IUnknown) return Identity();
-    if (iid == IID_IAttachment || iid == IID_IMAPIProp) return static_cast<IAttachment*>(this);
-    return nullptr;
-}
-
-HRESULT STDMETHODCALLTYPE MapiProperties::GetProps(LPSPropTagArray tags, ULONG, ULONG* count, LPSPropValue* values) {
-    if (tags == nullptr || count == nullptr || values == nullptr) return E_INVALIDARG;
-    const ULONG wanted = tags->cValues;
-    const ULONG* requested = tags->aulPropTag;  // cValues entries, past the declared one
-    auto* block = static_cast<SPropValue*>(std::malloc(sizeof(SPropValue) * (wanted == 0 ? 1 : wanted)));
-    if (block == nullptr) return E_OUTOFMEMORY;
-
-    bool missing = false;
-    try {
-        for (ULONG i = 0; i < wanted; ++i) {
-            const ULONG tag = requested[i];
-            block[i] = SPropValue{};
-            if (const auto value = PropertyOf(*owner_, tag)) {
-                block[i].ulPropTag = CHANGE_PROP_TYPE(tag, PT_LONG);
-                block[i].Value.l = *value;
-            } else {
-                block[i].ulPropTag = CHANGE_PROP_TYPE(tag, PT_ERROR);
-                block[i].Value.err = MAPI_E_NOT_FOUND;
-                missing = true;
-            }
-        }
-    } catch (...) {
-        // A COM method reports failures by its result, never by throwing.
-        std::free(block);
-        return E_FAIL;
-    }
-    *count = wanted;
-    *values = block;
-    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
-}
+std::optional<LONG> MapiProperties::AttachSize() { return owner_->SizeProperty(); }
+std::optional<LONG> MapiProperties::AttachFlags() { return owner_->FlagsProperty(); }
 
 }  // namespace mailstore
