@@ -15,11 +15,11 @@ std::u16string Format(std::u16string_view pattern, std::initializer_list<FormatA
             out += c;
             continue;
         }
-        char16_t spec = pattern[i + 1];
-        if (spec == u'%') {
+        char16_t placeholder = pattern[i + 1];
+        if (placeholder == u'%') {
             out += u'%';
             ++i;
-        } else if ((spec == u's' || spec == u'd') && next < values.size()) {
+        } else if ((placeholder == u's' || placeholder == u'd') && next < values.size()) {
             const FormatArg& arg = values[next++];
             if (const auto* text = std::get_if<std::u16string_view>(&arg)) {
                 out += *text;

@@ -201,9 +201,9 @@ private:
         }
     }
 
-    void BuildFolder(sim::MapiFolder& folder, const FolderSpec& spec) {
-        folders_[spec.Id] = &folder;
-        for (const auto& itemSpec : spec.Items) {
+    void BuildFolder(sim::MapiFolder& folder, const FolderSpec& plan) {
+        folders_[plan.Id] = &folder;
+        for (const auto& itemSpec : plan.Items) {
             auto& item = folder.Add(itemSpec.Kind, Subject(itemSpec.Id));
             const auto& t = itemSpec.Created;
             item.Created(t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second).WithBody(itemSpec.Body);
@@ -224,7 +224,7 @@ private:
             }
             items_[itemSpec.Id] = &item;
         }
-        for (const auto& sub : spec.Folders) BuildFolder(folder.Folder(sub.Name), sub);
+        for (const auto& sub : plan.Folders) BuildFolder(folder.Folder(sub.Name), sub);
     }
 
     static std::u16string Subject(int id) { return u"item " + FromUtf8(std::to_string(id)); }

@@ -28,7 +28,7 @@ std::filesystem::path HomeDirectory() {
 }
 
 std::filesystem::path ConfigDirectory() {
-    // The base directory specification says to ignore a relative setting.
+    // A relative setting is to be ignored, as the base directory rules say.
     if (auto config = Variable("XDG_CONFIG_HOME"); config && std::filesystem::path(*config).is_absolute()) {
         return *config;
     }
