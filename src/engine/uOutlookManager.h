@@ -104,6 +104,15 @@ public:
     TAttachmentStatusEvent OnAttachmentStatus;
     TFileExistsEvent OnFileExists;
 
+    // Unassigns all five callbacks, as a listener does when it lets go.
+    void ClearCallbacks() {
+        OnProcessFolder = nullptr;
+        OnProcessMail = nullptr;
+        OnProcessAttachment = nullptr;
+        OnAttachmentStatus = nullptr;
+        OnFileExists = nullptr;
+    }
+
 private:
     // The files a reintroduce run deletes when it ends, and the files that
     // links it left in place still name, which it must not delete.

@@ -39,11 +39,7 @@ TfrmProcessLog::~TfrmProcessLog() { AttachEngine(nullptr); }
 void TfrmProcessLog::AttachEngine(TOutlookManager* engine) {
     if (engine == engine_) return;
     if (engine == nullptr) {
-        engine_->OnProcessFolder = nullptr;
-        engine_->OnProcessMail = nullptr;
-        engine_->OnProcessAttachment = nullptr;
-        engine_->OnAttachmentStatus = nullptr;
-        engine_->OnFileExists = nullptr;
+        engine_->ClearCallbacks();
         engine_ = nullptr;
         return;
     }
