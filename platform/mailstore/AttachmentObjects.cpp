@@ -137,6 +137,21 @@ void AttachmentObject::SaveAsFile(const std::u16string& path) {
     WriteHostFile(path, [&](host::OutputStream& file) { WriteDecoded(part_.get(), file); });
 }
 
+std::u16string AttachmentObject::ContentId() {
+    const char* contentId = NonEmpty(g_mime_object_get_content_id(part_.get()));
+    return contentId == nullptr ? std::u16string() : velmora::FromUtf8(contentId);
+}
+
+void AttachmentObject::SaveToStream(host::OutputStream& stream) {
+    if (!IsLinkPart(part_.get())) WriteDecoded(part_.get(), stream);
+}
+
+bool AttachmentObject::ContentIntact() { return true; }
+
+std::u16string AttachmentObject::PartProperties() { return {}; }
+
+void AttachmentObject::SetPartProperties(const std::u16string&) {}
+
 std::optional<LONG> AttachmentObject::SizeProperty() {
     if (IsLinkPart(part_.get())) return 0;
     if (!size_) size_ = DecodedSize(part_.get());

@@ -51,6 +51,11 @@ public:
     // Writes the decoded content through the installed file system; a link
     // writes a copy of its file. A failed write leaves no partial file.
     void SaveAsFile(const std::u16string& path) override;
+    std::u16string ContentId() override;
+    void SaveToStream(host::OutputStream& stream) override;
+    bool ContentIntact() override;
+    std::u16string PartProperties() override;
+    void SetPartProperties(const std::u16string& properties) override;
 
     // PR_ATTACH_SIZE: the decoded size (0 for a link); none beyond 32 bits.
     std::optional<LONG> SizeProperty();

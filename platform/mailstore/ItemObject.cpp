@@ -129,6 +129,12 @@ velmora::TDateTime ItemObject::CreationTime() {
 
 com::ComPtr<IUnknown> ItemObject::Parent() { return folder_; }
 
+std::u16string ItemObject::EntryID() {
+    if (auto current = maildir::Locate(file_)) file_ = *current;
+    const fs::path folder = maildir::FolderOf(file_).lexically_relative(context_->Root());
+    return velmora::FromUtf8(folder.generic_string() + "/" + maildir::UniqueName(file_.filename().string()));
+}
+
 std::u16string ItemObject::Subject() {
     const char* subject = g_mime_message_get_subject(Message());
     return subject == nullptr ? std::u16string() : velmora::FromUtf8(subject);

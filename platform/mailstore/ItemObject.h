@@ -36,6 +36,8 @@ public:
     std::u16string Subject() override;
     // Writes the message when it has unsaved changes; see ReplaceMessageFile.
     void Save() override;
+    // The folder's path below the mailbox root and the message file's unique name.
+    std::u16string EntryID() override;
 
     // The parsed message, parsed now when needed; host::HostError when the
     // file is not a readable message.

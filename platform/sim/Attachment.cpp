@@ -10,7 +10,8 @@
 namespace sim {
 
 Attachment::Attachment(AttachmentData data)
-    : Injectable({"DisplayName", "FileName", "PathName", "Position", "Type", "MAPIOBJECT", "SaveAsFile", "GetProps"}),
+    : Injectable({"DisplayName", "FileName", "PathName", "Position", "Type", "MAPIOBJECT", "SaveAsFile", "GetProps",
+                  "ContentId", "SaveToStream", "ContentIntact", "PartProperties", "SetPartProperties"}),
       data_(std::move(data)) {}
 
 com::ComPtr<Attachment> Attachment::ByValue(std::u16string fileName, Bytes content) {
@@ -77,6 +78,31 @@ void Attachment::SaveAsFile(const std::u16string& path) {
     auto file = host::TheFileSystem().Create(path, host::CreateMode::CreateAlways);
     file->Write(data_.Content.data(), data_.Content.size());
     file->Commit();
+}
+
+std::u16string Attachment::ContentId() {
+    Enter("ContentId");
+    return data_.ContentId;
+}
+
+void Attachment::SaveToStream(host::OutputStream& stream) {
+    Enter("SaveToStream");
+    if (data_.Type != Outlook::olByReference) stream.Write(data_.Content.data(), data_.Content.size());
+}
+
+bool Attachment::ContentIntact() {
+    Enter("ContentIntact");
+    return data_.Intact;
+}
+
+std::u16string Attachment::PartProperties() {
+    Enter("PartProperties");
+    return data_.PartProperties;
+}
+
+void Attachment::SetPartProperties(const std::u16string& properties) {
+    Enter("SetPartProperties");
+    data_.PartProperties = properties;
 }
 
 std::u16string FileNamePart(const std::u16string& path) {

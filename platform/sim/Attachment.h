@@ -29,6 +29,11 @@ struct AttachmentData {
     std::optional<LONG> Flags;
     // False: MAPIOBJECT gives an object that answers no IAttachment.
     bool AnswersIAttachment = true;
+    std::u16string ContentId;
+    // False: the content counts as damaged in its stored form.
+    bool Intact = true;
+    // What PartProperties gives and SetPartProperties takes, kept as it is.
+    std::u16string PartProperties;
 };
 
 class Attachment : public com::ComObject<Outlook::Attachment>, public Injectable {
@@ -48,6 +53,11 @@ public:
     std::int32_t Type() override;
     com::ComPtr<IUnknown> MAPIOBJECT() override;
     void SaveAsFile(const std::u16string& path) override;
+    std::u16string ContentId() override;
+    void SaveToStream(host::OutputStream& stream) override;
+    bool ContentIntact() override;
+    std::u16string PartProperties() override;
+    void SetPartProperties(const std::u16string& properties) override;
 
     AttachmentData& Data() { return data_; }
     const AttachmentData& Data() const { return data_; }

@@ -1,8 +1,10 @@
 #include "sim/Item.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
+#include "base/Utf16.h"
 #include "sim/Collections.h"
 
 namespace sim {
@@ -17,13 +19,19 @@ public:
 
 constexpr velmora::DateTimeParts kDefaultCreation{2024, 1, 2, 9, 30, 0, 0};
 
+std::u16string NewEntryId() {
+    static std::atomic<unsigned long long> next{1};
+    return velmora::FromUtf8("00000000SIM" + std::to_string(next++));
+}
+
 }  // namespace
 
 Item::Item(ItemKind kind, std::u16string subject)
-    : Injectable({"Attachments", "Body", "SetBody", "CreationTime", "Parent", "Subject", "Save"}),
+    : Injectable({"Attachments", "Body", "SetBody", "CreationTime", "Parent", "Subject", "Save", "EntryID"}),
       kind_(kind),
       subject_(std::move(subject)),
       created_(velmora::EncodeDateTime(kDefaultCreation)),
+      entryId_(NewEntryId()),
       attachments_(com::MakeCom<AttachmentCollection>()) {}
 
 com::ComPtr<Outlook::Attachments> Item::Attachments() {
@@ -62,6 +70,11 @@ void Item::Save() {
     savedBody_ = currentBody_;
     attachments_->Commit();
     ++saveCount_;
+}
+
+std::u16string Item::EntryID() {
+    Enter("EntryID");
+    return entryId_;
 }
 
 Item& Item::Created(int year, int month, int day, int hour, int minute, int second) {

@@ -32,6 +32,8 @@ public:
     com::ComPtr<IUnknown> Parent() override;
     std::u16string Subject() override;
     void Save() override;
+    // Unique among the items of the process, from their creation on.
+    std::u16string EntryID() override;
 
     // Setting up. Everything set here is part of the saved state.
     Item& Created(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
@@ -77,6 +79,7 @@ private:
     bool ignoresBodyWrites_ = false;
     bool parentNotAFolder_ = false;
     int saveCount_ = 0;
+    std::u16string entryId_;
     com::ComPtr<AttachmentCollection> attachments_;
     IUnknown* folder_ = nullptr;
 };

@@ -35,9 +35,16 @@ inline constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_DATA = 13;
 inline constexpr LONG ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr LONG ERROR_WRITE_PROTECT = 19;
+inline constexpr LONG ERROR_LOCK_VIOLATION = 33;
+inline constexpr LONG ERROR_HANDLE_DISK_FULL = 39;
+inline constexpr LONG ERROR_NOT_SUPPORTED = 50;
 inline constexpr LONG ERROR_FILE_EXISTS = 80;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+inline constexpr LONG ERROR_DISK_FULL = 112;
+inline constexpr LONG ERROR_INVALID_NAME = 123;
 inline constexpr LONG ERROR_ALREADY_EXISTS = 183;
+inline constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 
 constexpr HRESULT HRESULT_FROM_WIN32(LONG code) {

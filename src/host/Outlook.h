@@ -17,6 +17,7 @@
 #include "base/DateTime.h"
 #include "com/ComPtr.h"
 #include "com/InterfaceId.h"
+#include "host/FileSystem.h"
 
 namespace Outlook {
 
@@ -93,6 +94,9 @@ struct ItemOperations : IUnknown {
     virtual std::u16string Subject() = 0;
     // Stores every change made to the item since it was last saved.
     virtual void Save() = 0;
+    // What identifies the item in its store while it stays there; saving
+    // the item keeps it.
+    virtual std::u16string EntryID() = 0;
 };
 
 struct _MailItem : ItemOperations {};
@@ -120,6 +124,28 @@ struct Attachment : IUnknown {
     // The attachment's Extended MAPI object; query it for IAttachment.
     virtual ComPtr<IUnknown> MAPIOBJECT() = 0;
     virtual void SaveAsFile(const std::u16string& path) = 0;
+
+    // What a property accessor reads as PR_ATTACH_CONTENT_ID: the part's
+    // Content-ID (for a link, the link's own); empty when it has none.
+    virtual std::u16string ContentId() = 0;
+    // Writes what SaveAsFile writes into a file the caller opened (a link
+    // writes nothing). Errors of the stream reach the caller as thrown.
+    virtual void SaveToStream(host::OutputStream& stream) = 0;
+    // False when the content as stored is damaged (its transfer encoding
+    // holds invalid input), so that what is written may fall short of what
+    // mail readers show.
+    virtual bool ContentIntact() = 0;
+    // The attachment as a part of its item (type with its parameters,
+    // disposition, Content-ID, place), in the host's own notation: what
+    // SetPartProperties gives back to a part made from the same file.
+    virtual std::u16string PartProperties() = 0;
+    // Makes this attachment, just added, stand for the part that properties
+    // describe: it takes that part's type, parameters and identifiers (a link
+    // keeps its own Content-ID and describes the file it stands for) and its
+    // place, right after the attachment that holds the place now, so that
+    // removing that one leaves this one where it was. What the host cannot
+    // keep it leaves as Add made it.
+    virtual void SetPartProperties(const std::u16string& properties) = 0;
 };
 
 inline constexpr IID IID__Application = {0x00063001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

@@ -20,6 +20,8 @@ Registry& TheRegistry() { return Require(installed.registry, u"registry"); }
 FileSystem& TheFileSystem() { return Require(installed.fileSystem, u"file system"); }
 DynamicLibraries& TheLibraries() { return Require(installed.libraries, u"library loader"); }
 System& TheSystem() { return Require(installed.system, u"system"); }
+CatalogStore& TheCatalog() { return Require(installed.catalog, u"catalog of saved files"); }
+RunLocks& TheRunLocks() { return Require(installed.runLocks, u"run lock"); }
 
 PlatformScope::PlatformScope(const Platform& platform) : previous_(installed) { installed = platform; }
 PlatformScope::~PlatformScope() { installed = previous_; }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "host/Catalog.h"
 #include "host/DynamicLibraries.h"
 #include "host/FileSystem.h"
 #include "host/Registry.h"
+#include "host/RunLocks.h"
 #include "host/System.h"
 
 namespace host {
@@ -14,6 +16,8 @@ struct Platform {
     FileSystem* fileSystem = nullptr;
     DynamicLibraries* libraries = nullptr;
     System* system = nullptr;
+    CatalogStore* catalog = nullptr;
+    RunLocks* runLocks = nullptr;
 };
 
 // Each throws HostError when no such service is installed.
@@ -21,6 +25,8 @@ Registry& TheRegistry();
 FileSystem& TheFileSystem();
 DynamicLibraries& TheLibraries();
 System& TheSystem();
+CatalogStore& TheCatalog();
+RunLocks& TheRunLocks();
 
 // Installs services for its lifetime and puts the previous ones back after.
 class PlatformScope {

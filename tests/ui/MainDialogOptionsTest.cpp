@@ -108,6 +108,9 @@ public:
         return real_.Create(p, m);
     }
     std::u16string CurrentDirectory() override { return real_.CurrentDirectory(); }
+    std::unique_ptr<host::Directory> OpenDirectory(std::u16string_view p) override { return real_.OpenDirectory(p); }
+    std::u16string Canonical(std::u16string_view p) override { return real_.Canonical(p); }
+    std::u16string FileUri(std::u16string_view p) override { return real_.FileUri(p); }
 
 private:
     host::FileSystem& real_;

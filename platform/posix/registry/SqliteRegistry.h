@@ -11,7 +11,6 @@
 namespace posix {
 
 // Win32 codes for failures of the store itself, beyond those in com/HResult.h.
-inline constexpr LONG ERROR_DISK_FULL = 112;
 inline constexpr LONG ERROR_REGISTRY_CORRUPT = 1015;
 inline constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
 

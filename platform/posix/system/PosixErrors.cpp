@@ -16,12 +16,9 @@ namespace {
 // Win32 codes beyond those of com/HResult.h.
 constexpr LONG kErrorTooManyOpenFiles = 4;
 constexpr LONG kErrorNotEnoughMemory = 8;
-constexpr LONG kErrorWriteProtect = 19;
 constexpr LONG kErrorGenFailure = 31;
 constexpr LONG kErrorSharingViolation = 32;
-constexpr LONG kErrorDiskFull = 112;
 constexpr LONG kErrorDirNotEmpty = 145;
-constexpr LONG kErrorFilenameExcedRange = 206;
 constexpr LONG kErrorFileTooLarge = 223;
 
 bool ParentMissing(const std::filesystem::path& nativePath) {
@@ -45,16 +42,16 @@ LONG Win32ErrorFromErrno(int error, const std::filesystem::path& nativePath) {
         case EISDIR:
             return ERROR_ACCESS_DENIED;
         case EROFS:
-            return kErrorWriteProtect;
+            return ERROR_WRITE_PROTECT;
         case EEXIST:
             return ERROR_FILE_EXISTS;
         case ENOSPC:
         case EDQUOT:
-            return kErrorDiskFull;
+            return ERROR_DISK_FULL;
         case EFBIG:
             return kErrorFileTooLarge;
         case ENAMETOOLONG:
-            return kErrorFilenameExcedRange;
+            return ERROR_FILENAME_EXCED_RANGE;
         case EMFILE:
         case ENFILE:
             return kErrorTooManyOpenFiles;

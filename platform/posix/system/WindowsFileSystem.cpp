@@ -19,8 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr LONG kErrorInvalidName = 123;
-
 std::optional<struct stat> StatOf(const fs::path& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) return std::nullopt;
@@ -138,6 +136,14 @@ std::u16string WindowsFileSystem::CurrentDirectory() {
     return u"C:\\";
 }
 
+std::unique_ptr<host::Directory> WindowsFileSystem::OpenDirectory(std::u16string_view path) {
+    ThrowFileError(u"Cannot open", path, ERROR_NOT_SUPPORTED, u"not yet");
+}
+
+std::u16string WindowsFileSystem::Canonical(std::u16string_view path) { return std::u16string(path); }
+
+std::u16string WindowsFileSystem::FileUri(std::u16string_view path) { return u"file://" + std::u16string(path); }
+
 std::optional<fs::path> WindowsFileSystem::ToNative(std::u16string_view path) const {
     return ResolveWindowsPath(drives_, path);
 }
@@ -148,7 +154,7 @@ std::optional<std::u16string> WindowsFileSystem::FromNative(const fs::path& nati
 
 fs::path WindowsFileSystem::NativeOrThrow(std::u16string_view action, std::u16string_view path) const {
     const std::optional<WindowsPath> parsed = ParseWindowsPath(path);
-    if (!parsed) ThrowFileError(action, path, kErrorInvalidName, u"not a valid absolute path");
+    if (!parsed) ThrowFileError(action, path, ERROR_INVALID_NAME, u"not a valid absolute path");
     if (!drives_.Root(parsed->Drive)) ThrowFileError(action, path, ERROR_PATH_NOT_FOUND, u"no such drive");
     return ResolveNames(*drives_.Root(parsed->Drive), parsed->Components);
 }

@@ -35,6 +35,9 @@ public:
     std::unique_ptr<host::OutputStream> Create(std::u16string_view path, host::CreateMode mode) override;
     // The process's current directory when it lies on a mapped drive, else "C:\".
     std::u16string CurrentDirectory() override;
+    std::unique_ptr<host::Directory> OpenDirectory(std::u16string_view path) override;
+    std::u16string Canonical(std::u16string_view path) override;
+    std::u16string FileUri(std::u16string_view path) override;
 
     // Where a Windows path lies, existing names matched as above.
     std::optional<std::filesystem::path> ToNative(std::u16string_view path) const;
