@@ -113,6 +113,8 @@ public:
     virtual bool NameFits(std::u16string_view name) = 0;
     // Makes the directory's entries (new, renamed, removed) durable.
     virtual void Sync() = 0;
+    // Removes the temporary files that writers which no longer run left here.
+    virtual void RemoveLeftovers() = 0;
 };
 
 // Files and directories under Windows paths: a drive letter and a colon,
