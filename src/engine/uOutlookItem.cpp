@@ -43,6 +43,11 @@ void TOutlookItem::SetBody(const std::u16string&) { CheckInitialized(); }
 
 void TOutlookItem::Save() { CheckInitialized(); }
 
+std::u16string TOutlookItem::GetEntryID() {
+    CheckInitialized();
+    return {};
+}
+
 // Over no object every call would go nowhere; left uninitialized, each of
 // them raises the not-initialized error instead.
 template <class Interface, std::int32_t Kind>
@@ -93,6 +98,12 @@ template <class Interface, std::int32_t Kind>
 void TOutlookTypedItem<Interface, Kind>::Save() {
     CheckInitialized();
     ItemObject->Save();
+}
+
+template <class Interface, std::int32_t Kind>
+std::u16string TOutlookTypedItem<Interface, Kind>::GetEntryID() {
+    CheckInitialized();
+    return ItemObject->EntryID();
 }
 
 template class TOutlookTypedItem<Outlook::_MailItem, 0>;

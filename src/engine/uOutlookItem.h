@@ -36,6 +36,8 @@ public:
     virtual std::u16string GetSubject();
     virtual void SetBody(const std::u16string& text);
     virtual void Save();
+    // What identifies the item in its store.
+    virtual std::u16string GetEntryID();
 
 protected:
     // Initialized only when the subclass actually holds an item object.
@@ -63,6 +65,7 @@ public:
     std::u16string GetSubject() override;
     void SetBody(const std::u16string& text) override;
     void Save() override;
+    std::u16string GetEntryID() override;
 
 protected:
     const com::ComPtr<Interface> ItemObject;

@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "base/Utf16.h"
+#include "engine/FileCatalog.h"
+#include "engine/SaveRun.h"
+#include "host/HostError.h"
+#include "host/Platform.h"
 #include "mapi/MAPIHelper.h"
 #include "util/PathNames.h"
 #include "util/SafeNames.h"
@@ -10,6 +14,30 @@
 namespace velmora {
 
 using com::ComPtr;
+
+namespace {
+
+// Another program removed the item's message while the run went on.
+bool ItemVanished(const host::HostError& error) { return error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND); }
+
+}  // namespace
+
+TOutlookManager::RunScope::RunScope(TOutlookManager& engine, const std::vector<std::u16string>& lockedDirectories)
+    : engine_(engine) {
+    engine_.BeginProcess();
+    try {
+        lease_ = host::TheRunLocks().Acquire(lockedDirectories);
+        engine_.catalog_ = std::make_unique<TFileCatalog>();
+    } catch (...) {
+        engine_.busy_ = false;
+        throw;
+    }
+}
+
+TOutlookManager::RunScope::~RunScope() {
+    engine_.catalog_.reset();
+    engine_.busy_ = false;
+}
 
 TOutlookManager::TOutlookManager() : config_(std::make_unique<TOutlookManagerConfig>()) {}
 
@@ -106,21 +134,31 @@ void TOutlookManager::ClearSelection(TMailSelection& selection) { selection.clea
 
 void TOutlookManager::SaveFolder(const std::u16string& dir, Outlook::MAPIFolder* folder, bool subFolders,
                                  bool remove) {
-    RunScope run(*this);
-    std::u16string target = dir;
-    if (config_->UseFolderNameAsDir() && folder != nullptr) target = JoinPath(target, GetFolderPath(folder));
-    ProcessFolder(target, folder, subFolders, remove);
+    RunSave(dir, remove, [&] {
+        std::u16string target = dir;
+        if (config_->UseFolderNameAsDir() && folder != nullptr) target = JoinPath(target, GetFolderPath(folder));
+        ProcessFolder(target, folder, subFolders, remove);
+    });
 }
 
 void TOutlookManager::SaveSelection(const std::u16string& dir, TMailSelection& selection, bool remove) {
-    RunScope run(*this);
-    std::u16string target = dir;
-    if (config_->UseFolderNameAsDir() && !selection.empty()) {
-        auto folder = selection.front()->GetParentFolder();
-        if (!folder) throw EOutlookManagerException(u"Interface not supported");
-        target = JoinPath(target, GetFolderPath(folder.Get()));
-    }
-    for (auto& item : selection) ProcessItem(target, *item, remove);
+    RunSave(dir, remove, [&] {
+        std::u16string target = dir;
+        if (config_->UseFolderNameAsDir() && !selection.empty()) {
+            auto folder = selection.front()->GetParentFolder();
+            if (!folder) throw EOutlookManagerException(u"Interface not supported");
+            target = JoinPath(target, GetFolderPath(folder.Get()));
+        }
+        for (auto& item : selection) {
+            try {
+                ProcessItem(target, *item, nullptr, remove);
+            } catch (const host::HostError& error) {
+                if (!ItemVanished(error)) throw;
+            }
+            // A cancel stops the run between items too, not only within one.
+            if (cancelled_) return;
+        }
+    });
 }
 
 void TOutlookManager::EnterFolder(Outlook::MAPIFolder& folder) {
@@ -138,7 +176,14 @@ void TOutlookManager::ProcessFolder(const std::u16string& dir, Outlook::MAPIFold
     if (folder == nullptr) return;
     EnterFolder(*folder);
     for (std::int32_t i = folder->Items()->Count(); i >= 1; --i) {
-        if (auto item = GetFolderItem(folder, i); item && item->Initialized()) ProcessItem(dir, *item, remove);
+        if (auto item = GetFolderItem(folder, i); item && item->Initialized()) {
+            TOutlookItem& wrapper = *item;
+            try {
+                ProcessItem(dir, wrapper, std::move(item), remove);
+            } catch (const host::HostError& error) {
+                if (!ItemVanished(error)) throw;
+            }
+        }
         if (cancelled_) return;
     }
     if (!subFolders) return;

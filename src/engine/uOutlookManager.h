@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,17 @@
 #include "com/ComPtr.h"
 #include "engine/uOutlookItem.h"
 #include "engine/uOutlookManagerConfig.h"
+#include "host/Catalog.h"
 #include "host/Outlook.h"
+#include "host/RunLocks.h"
 
 namespace velmora {
 
 class TMapiHelper;
+class TFileCatalog;
+class TSaveBatch;
+class TTargetDirectories;
+struct TWrittenAttachment;
 
 // The outcome of one attachment; the numbers are what the progress log maps to its texts.
 enum TAttachmentStatus : std::uint8_t {
@@ -32,6 +39,13 @@ enum TAttachmentStatus : std::uint8_t {
     asLinkOutsideSource = 11,
     asLinkMoved = 12,
     asDestinationExists = 13,
+    // Outcomes of the catalog of saved files and of the checks on what is written.
+    asLinkNotMade = 14,       // a link that Velmora did not make: left as it is
+    asLinkFileChanged = 15,   // the linked file is no longer the file saved: left as it is
+    asContentDamaged = 16,    // saved, but the stored content is damaged: left in the item
+    asNotWritable = 17,       // the attachment could not be written: skipped
+    asTrackedFileKept = 18,   // the existing file holds another item's attachment: not overwritten
+    asLinkAdopted = 19,       // a link made before the catalog existed is now in it
 };
 
 class EOutlookManagerException : public velmora::Exception {
@@ -90,6 +104,12 @@ public:
     void ReRootSelection(TMailSelection& selection, const std::u16string& oldRoot, const std::u16string& newRoot);
     bool HasLinkAttachments(Outlook::_MailItem* mail);
 
+    // Links made before the catalog of saved files existed (by an earlier
+    // version, or on another machine): each link to a regular file under the
+    // root that the catalog does not know is made anew and recorded.
+    void AdoptFolder(Outlook::MAPIFolder* folder, bool subFolders, const std::u16string& root);
+    void AdoptSelection(TMailSelection& selection, const std::u16string& root);
+
     std::u16string GetFolderPath(Outlook::MAPIFolder* folder);
     static std::u16string SanitizeFolderName(const std::u16string& name);
 
@@ -114,24 +134,32 @@ public:
     }
 
 private:
-    // The files a reintroduce run deletes when it ends, and the files that
-    // links it left in place still name, which it must not delete.
-    struct FilesToDelete {
-        std::vector<std::u16string> reintroduced;
-        std::vector<std::u16string> stillLinked;
+    // A file a reintroduce run deletes when it ends, unless an entry of the
+    // catalog still names it; only while it is still the file that was read.
+    struct FileToDelete {
+        std::u16string path;
+        std::u16string key;
+        host::EntryStatus status;
     };
+    using FilesToDelete = std::vector<FileToDelete>;
 
-    // Busy is set by BeginProcess and cleared however the run ends.
+    // Busy is set by BeginProcess and cleared however the run ends; the
+    // run holds the locks of the mail store and of the directories it
+    // writes to, and the catalog of saved files.
     class RunScope {
     public:
-        explicit RunScope(TOutlookManager& engine) : engine_(engine) { engine_.BeginProcess(); }
-        ~RunScope() { engine_.busy_ = false; }
+        RunScope(TOutlookManager& engine, const std::vector<std::u16string>& lockedDirectories);
+        ~RunScope();
         RunScope(const RunScope&) = delete;
         RunScope& operator=(const RunScope&) = delete;
 
     private:
         TOutlookManager& engine_;
+        std::unique_ptr<host::RunLocks::Lease> lease_;
     };
+
+    // What a save run keeps while it runs.
+    struct SaveRun;
 
     // Traversal.
     void ProcessFolder(const std::u16string& dir, Outlook::MAPIFolder* folder, bool subFolders, bool remove);
@@ -140,11 +168,19 @@ private:
     std::u16string SubFolderDirectory(const std::u16string& dir, Outlook::MAPIFolder& folder);
 
     // Save pipeline.
-    void ProcessItem(const std::u16string& dir, TOutlookItem& item, bool remove);
+    void RunSave(const std::u16string& dir, bool remove, const std::function<void()>& walk);
+    void ProcessItem(const std::u16string& dir, TOutlookItem& item, std::unique_ptr<TOutlookItem> owned,
+                     bool remove);
     std::u16string SaveAttachment(const std::u16string& dir, Outlook::Attachment& attachment, TOutlookItem& item);
     std::u16string WriteAttachment(const std::u16string& dir, Outlook::Attachment& attachment, TOutlookItem& item,
                                    const std::u16string& name);
-    void ReplaceAttachment(TOutlookItem& item, std::int32_t index, const std::u16string& savedFile);
+    std::u16string PlaceAttachment(const std::u16string& dir, Outlook::Attachment& attachment, TOutlookItem& item,
+                                   const std::u16string& name, TDateTime created);
+    void RecordSaved(TOutlookItem& item, const std::u16string& dir, const std::u16string& fileName,
+                     const std::u16string& originalName, const TWrittenAttachment& written,
+                     const host::EntryStatus& status, bool alreadyRecorded);
+    void ReplaceAttachment(TOutlookItem& item, std::int32_t index, Outlook::Attachment& attachment,
+                           const std::u16string& savedFile);
     std::int32_t GetAttachmentIntProp(Outlook::Attachment& attachment, ULONG tag);
     std::int32_t GetAttachmentSize(Outlook::Attachment& attachment);
     bool IsInlineAttachment(Outlook::Attachment& attachment);
@@ -153,10 +189,14 @@ private:
     template <class ItemWalk>
     void WalkFolderTree(Outlook::MAPIFolder* folder, bool subFolders, const ItemWalk& processItem);
     bool ReintroduceItem(TOutlookItem& item, bool collect, FilesToDelete& files);
-    void KeepLinkedFiles(TOutlookItem& item, std::int32_t lastIndex, FilesToDelete& files);
     void ReRootItem(TOutlookItem& item, const std::u16string& oldRoot, const std::u16string& newRoot);
+    void AdoptItem(TOutlookItem& item, const std::u16string& root);
     bool ReportUnreadableName(Outlook::Attachment& attachment);
     void RunReintroduce(bool deleteFiles, const std::function<void(FilesToDelete&)>& walk);
+    void DeleteReintroducedFiles(const FilesToDelete& files);
+    std::optional<host::CatalogEntry> KnownLink(TOutlookItem& item, Outlook::Attachment& link);
+    void RepointLink(TOutlookItem& item, std::int32_t index, Outlook::Attachment& link,
+                     const host::CatalogEntry& entry, const std::u16string& path);
 
     void ReportStatus(const std::u16string& fileName, const std::u16string& dir, TAttachmentStatus status);
     void ReportMail(TOutlookItem& item);
@@ -169,6 +209,8 @@ private:
     std::int32_t messageCount_ = 0;
     std::unique_ptr<TMapiHelper> mapiHelper_;
     std::unique_ptr<TOutlookManagerConfig> config_;
+    std::unique_ptr<TFileCatalog> catalog_;  // while a run runs
+    std::unique_ptr<SaveRun> saveRun_;       // while a save run runs
     bool cancelled_ = false;
     bool busy_ = false;
 };

@@ -1,20 +1,59 @@
-// Link attachments after the fact: reintroduce them, re-root them, and the send check.
+// Link attachments after the fact: reintroduce them, re-root them, adopt
+// old ones, and the send check. A link is followed only when the catalog of
+// saved files knows it and its file is still the file that was saved: a
+// path read from a message is data, never an instruction.
 #include <algorithm>
 
 #include "base/Format.h"
 #include "base/Utf16.h"
+#include "engine/FileCatalog.h"
 #include "engine/uOutlookManager.h"
+#include "host/HostError.h"
 #include "host/Platform.h"
 #include "util/ARQ_FUNC.h"
-#include "util/FileContent.h"
 #include "util/PathNames.h"
 
 namespace velmora {
 
 namespace {
 
-bool Contains(const std::vector<std::u16string>& paths, const std::u16string& path) {
-    return std::any_of(paths.begin(), paths.end(), [&](const auto& p) { return SameText(p, path); });
+std::u16string DirectoryOf(std::u16string_view path) {
+    std::u16string directory = ExtractFilePath(path);
+    if (directory.size() > 3 && directory.back() == u'\\') directory.pop_back();
+    return directory;
+}
+
+// The directory at the path, made with its missing parents: the root the
+// user named is made where the path leads, everything below it through
+// the directory above, never through a symbolic link.
+std::unique_ptr<host::Directory> MakeDirectoryBelow(const std::u16string& root, const std::u16string& directory) {
+    auto& files = host::TheFileSystem();
+    if (!files.DirectoryExists(root) && !ForceDirectories(root, true)) {
+        throw EOutlookManagerException(Format(u"Error creating directory: %s", {root}));
+    }
+    std::u16string rest;
+    auto current = files.OpenDirectory(root);
+    if (!IsBelow(directory, root, &rest)) return current;
+    std::size_t start = 1;
+    while (start <= rest.size()) {
+        const std::size_t end = std::min(rest.find(u'\\', start), rest.size());
+        if (end > start) {
+            try {
+                current = current->Child(rest.substr(start, end - start), true);
+            } catch (const host::HostError&) {
+                throw EOutlookManagerException(Format(u"Error creating directory: %s", {directory}));
+            }
+        }
+        start = end + 1;
+    }
+    return current;
+}
+
+// Whether a regular file at the path holds the recorded bytes.
+bool HoldsEntry(TFileCatalog& catalog, const host::CatalogEntry& entry, const std::u16string& path) {
+    host::CatalogEntry there = entry;
+    there.Path = path;
+    return catalog.Check(there).State == TSavedFileState::Same;
 }
 
 }  // namespace
@@ -47,53 +86,80 @@ bool TOutlookManager::ReportUnreadableName(Outlook::Attachment& attachment) {
     }
 }
 
+std::optional<host::CatalogEntry> TOutlookManager::KnownLink(TOutlookItem& item, Outlook::Attachment& link) {
+    auto entry = catalog_->FindLink(catalog_->LinkIdentity(item, link));
+    // A copy of the link travels with a copy of its message: it must still name the file recorded.
+    if (entry && catalog_->PathKey(link.PathName()) != entry->PathKey) return std::nullopt;
+    return entry;
+}
+
 bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToDelete& files) {
-    auto& fileSystem = host::TheFileSystem();
     ReportMail(item);
     const std::int32_t countBefore = item.GetAttachments()->Count();
+    bool complete = true;
     for (std::int32_t i = countBefore; i >= 1; --i) {
         auto attachment = item.GetAttachments()->Item(i);
-        if (!ReportUnreadableName(*attachment)) {
-            if (collect) KeepLinkedFiles(item, i, files);
+        if (!ReportUnreadableName(*attachment)) return false;
+        if (attachment->Type() != Outlook::olByReference) {
+            ReportStatus(attachment->FileName(), u"", asNotALink);
             return false;
         }
         const std::u16string path = attachment->PathName();
-        if (!fileSystem.FileExists(path)) {
-            if (attachment->Type() == Outlook::olByReference) {
-                ReportStatus(path, u"", asLinkNotFound);
-            } else {
-                ReportStatus(attachment->FileName(), u"", asNotALink);
-            }
-            if (collect) KeepLinkedFiles(item, i, files);
+        const auto entry = KnownLink(item, *attachment);
+        if (!entry) {
+            ReportStatus(path, u"", asLinkNotMade);
+            complete = false;
+            continue;
+        }
+        const TSavedFileCheck check = catalog_->Check(*entry);
+        if (check.State == TSavedFileState::Missing) {
+            ReportStatus(path, u"", asLinkNotFound);
             return false;
         }
-        const std::u16string displayName = attachment->DisplayName();
+        if (check.State == TSavedFileState::Changed) {
+            ReportStatus(path, u"", asLinkFileChanged);
+            complete = false;
+            continue;
+        }
+        // The part comes back under the name it had, unless the link was given another since.
+        std::u16string displayName = attachment->DisplayName();
+        if (displayName == ExtractFileName(entry->Path) && !entry->OriginalName.empty()) {
+            displayName = entry->OriginalName;
+        }
         const std::int32_t position = attachment->Position();
-        item.GetAttachments()->Add(path, Outlook::olByValue, position, displayName);
+        auto added = item.GetAttachments()->Add(entry->Path, Outlook::olByValue, position, displayName);
+        added->SetPartProperties(entry->PartProperties);
         item.GetAttachments()->Remove(i);
         item.Save();
+        catalog_->Store().Remove(entry->Id);
         ++attachmentCount_;
-        ReportStatus(ExtractFileName(path), ExtractFilePath(path), asReintroduced);
-        if (collect && !Contains(files.reintroduced, path)) files.reintroduced.push_back(path);
+        ReportStatus(ExtractFileName(entry->Path), ExtractFilePath(entry->Path), asReintroduced);
+        const bool listed = std::any_of(files.begin(), files.end(), [&](const auto& f) { return f.key == entry->PathKey; });
+        if (collect && !listed) files.push_back({entry->Path, entry->PathKey, check.Status});
     }
-    const bool complete = item.GetAttachments()->Count() == countBefore;
+    complete = complete && item.GetAttachments()->Count() == countBefore;
     ++messageCount_;
     return complete;
 }
 
-// An abandoned item keeps its links from lastIndex down; a file one of them
-// names may also have been reintroduced elsewhere, and deleting it would
-// leave these links pointing at nothing.
-void TOutlookManager::KeepLinkedFiles(TOutlookItem& item, std::int32_t lastIndex, FilesToDelete& files) {
-    for (std::int32_t i = lastIndex; i >= 1; --i) {
-        auto attachment = item.GetAttachments()->Item(i);
-        if (attachment->Type() == Outlook::olByReference) files.stillLinked.push_back(attachment->PathName());
+// A file goes only when no entry of the catalog names it any more (a link in
+// another item, in this walk or not), and only while it is the file read.
+void TOutlookManager::DeleteReintroducedFiles(const FilesToDelete& files) {
+    for (const auto& file : files) {
+        if (catalog_->Named(file.key)) continue;
+        try {
+            host::TheFileSystem().OpenDirectory(DirectoryOf(file.path))->Remove(ExtractFileName(file.path), &file.status);
+        } catch (const host::HostError&) {
+            // A file that will not go stays, as a copy.
+        }
     }
 }
 
 void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRoot, const std::u16string& newRoot) {
     auto& fileSystem = host::TheFileSystem();
     ReportMail(item);
+    const std::u16string canonicalOldRoot = fileSystem.Canonical(oldRoot);
+    const std::u16string normalNewRoot = NormalizePath(newRoot);
     for (std::int32_t i = item.GetAttachments()->Count(); i >= 1; --i) {
         auto attachment = item.GetAttachments()->Item(i);
         if (!ReportUnreadableName(*attachment)) return;
@@ -101,36 +167,50 @@ void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRo
             ReportStatus(attachment->FileName(), u"", asNotALink);
             continue;
         }
-        const std::u16string oldPath = attachment->PathName();
-        const size_t rootLength = oldRoot.size();
-        if (!SameText(std::u16string_view(oldPath).substr(0, rootLength), oldRoot)) {
+        const auto entry = KnownLink(item, *attachment);
+        if (!entry) {
+            ReportStatus(attachment->PathName(), u"", asLinkNotMade);
+            continue;
+        }
+        // Both sides resolved: "..", "." and symbolic links never carry a file from elsewhere.
+        std::u16string rest;
+        if (!IsBelow(fileSystem.Canonical(entry->Path), canonicalOldRoot, &rest)) {
             ReportStatus(attachment->FileName(), u"", asLinkOutsideSource);
             continue;
         }
-        const std::u16string newPath = newRoot + oldPath.substr(std::min(rootLength, oldPath.size()));
+        const std::u16string oldPath = entry->Path;
+        const std::u16string newPath = normalNewRoot + rest;
+        const TSavedFileCheck check = catalog_->Check(*entry);
         bool moved = false;
-        if (fileSystem.FileExists(newPath)) {
+        if (check.State == TSavedFileState::Changed) {
+            ReportStatus(oldPath, u"", asLinkFileChanged);
+            continue;
+        }
+        if (check.State == TSavedFileState::Missing) {
+            // Moved by a re-root that ended before its link was re-pointed, or gone.
+            if (!HoldsEntry(*catalog_, *entry, newPath)) {
+                ReportStatus(oldPath, u"", asLinkNotFound);
+                continue;
+            }
+        } else if (fileSystem.Find(newPath)) {
             ReportStatus(newPath, u"", asDestinationExists);
             // Another file under the new name: re-pointing the link would
             // lose the one it names, which is still there.
-            if (fileSystem.FileExists(oldPath) && !SameContent(oldPath, newPath)) continue;
+            if (!HoldsEntry(*catalog_, *entry, newPath)) continue;
         } else {
-            const std::u16string newDir = ExtractFilePath(newPath);
-            if (!fileSystem.DirectoryExists(newDir) && !ForceDirectories(newDir, true)) {
-                throw EOutlookManagerException(Format(u"Error creating directory: %s", {newDir}));
+            auto target = MakeDirectoryBelow(normalNewRoot, DirectoryOf(newPath));
+            bool done = false;
+            try {
+                done = fileSystem.OpenDirectory(DirectoryOf(oldPath))
+                           ->Rename(ExtractFileName(oldPath), *target, ExtractFileName(newPath), false);
+            } catch (const host::HostError&) {
+                done = false;
             }
-            if (!fileSystem.Move(oldPath, newPath)) {
-                throw EOutlookManagerException(
-                    Format(u"Error moving file from %s to %s.", {oldPath, newPath}));
-            }
+            if (!done) throw EOutlookManagerException(Format(u"Error moving file from %s to %s.", {oldPath, newPath}));
             moved = true;
         }
         try {
-            const std::u16string displayName = attachment->DisplayName();
-            const std::int32_t position = attachment->Position();
-            item.GetAttachments()->Add(newPath, Outlook::olByReference, position, displayName);
-            item.GetAttachments()->Remove(i);
-            item.Save();
+            RepointLink(item, i, *attachment, *entry, newPath);
         } catch (...) {
             // The link still names the old path: put the file back there so it stays reachable.
             if (moved) fileSystem.Move(newPath, oldPath);
@@ -142,16 +222,80 @@ void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRo
     ++messageCount_;
 }
 
+// Replaces the link at index by a new one to path, standing for the same
+// part. The new link's entry is recorded before the item is saved and the
+// old one (when there is one) removed after, so a run killed in between
+// leaves a link that the catalog still knows.
+void TOutlookManager::RepointLink(TOutlookItem& item, std::int32_t index, Outlook::Attachment& link,
+                                  const host::CatalogEntry& entry, const std::u16string& path) {
+    const std::u16string displayName = link.DisplayName();
+    const std::int32_t position = link.Position();
+    auto added = item.GetAttachments()->Add(path, Outlook::olByReference, position, displayName);
+    added->SetPartProperties(link.PartProperties());
+    host::CatalogEntry moved = entry;
+    moved.Path = path;
+    moved.PathKey = catalog_->PathKey(path);
+    moved.DirectoryKey = catalog_->DirectoryKey(path);
+    moved.LinkId = catalog_->LinkIdentity(item, *added);
+    auto& store = catalog_->Store();
+    store.Add(moved);
+    item.GetAttachments()->Remove(index);
+    item.Save();
+    if (entry.Id != 0) store.Remove(entry.Id);
+}
+
+void TOutlookManager::AdoptItem(TOutlookItem& item, const std::u16string& root) {
+    auto& fileSystem = host::TheFileSystem();
+    ReportMail(item);
+    const std::u16string canonicalRoot = fileSystem.Canonical(root);
+    for (std::int32_t i = item.GetAttachments()->Count(); i >= 1; --i) {
+        auto attachment = item.GetAttachments()->Item(i);
+        if (!ReportUnreadableName(*attachment)) return;
+        if (attachment->Type() != Outlook::olByReference) {
+            ReportStatus(attachment->FileName(), u"", asNotALink);
+            continue;
+        }
+        if (KnownLink(item, *attachment)) continue;
+        const std::u16string path = NormalizePath(attachment->PathName());
+        if (!IsBelow(fileSystem.Canonical(path), canonicalRoot)) {
+            ReportStatus(attachment->FileName(), u"", asLinkOutsideSource);
+            continue;
+        }
+        host::CatalogEntry entry;
+        entry.Path = path;
+        host::EntryStatus status;
+        try {
+            auto stream = fileSystem.OpenDirectory(DirectoryOf(path))->OpenRead(ExtractFileName(path), status);
+            entry.Sha256 = HashStream(*stream, entry.Size);
+        } catch (const host::HostError& error) {
+            const bool missing = error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ||
+                                 error.Code() == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+            ReportStatus(path, u"", missing ? asLinkNotFound : asLinkFileChanged);
+            continue;
+        }
+        entry.Device = status.Device;
+        entry.FileId = status.FileId;
+        entry.LastWriteTime = status.LastWriteTime;
+        entry.SavedAt = host::TheSystem().Now();
+        entry.Reference = host::CatalogReference::Link;
+        entry.ItemId = item.GetEntryID();
+        entry.Subject = item.GetSubject();
+        entry.OriginalName = attachment->DisplayName();
+        entry.PartProperties = attachment->PartProperties();
+        // The link is made anew, so that it carries an identity of its own.
+        RepointLink(item, i, *attachment, entry, path);
+        ++attachmentCount_;
+        ReportStatus(path, u"", asLinkAdopted);
+    }
+    ++messageCount_;
+}
+
 void TOutlookManager::RunReintroduce(bool deleteFiles, const std::function<void(FilesToDelete&)>& walk) {
-    RunScope run(*this);
+    RunScope run(*this, {});
     FilesToDelete files;
     walk(files);
     // Only after a walk that did not fail: a cancelled one counts as finished.
-    if (deleteFiles) {
-        for (const auto& path : files.reintroduced) {
-            if (!Contains(files.stillLinked, path)) host::TheFileSystem().Remove(path);
-        }
-    }
+    if (deleteFiles) DeleteReintroducedFiles(files);
 }
 
 void TOutlookManager::ReintroduceFolder(Outlook::MAPIFolder* folder, bool subFolders, bool deleteFiles) {
@@ -174,14 +318,24 @@ bool TOutlookManager::ReintroduceMail(TOutlookMailItem& mail, bool deleteFiles) 
 
 void TOutlookManager::ReRootFolder(Outlook::MAPIFolder* folder, bool subFolders, const std::u16string& oldRoot,
                                    const std::u16string& newRoot) {
-    RunScope run(*this);
+    RunScope run(*this, {oldRoot, newRoot});
     WalkFolderTree(folder, subFolders, [&](TOutlookItem& item) { ReRootItem(item, oldRoot, newRoot); });
 }
 
 void TOutlookManager::ReRootSelection(TMailSelection& selection, const std::u16string& oldRoot,
                                      const std::u16string& newRoot) {
-    RunScope run(*this);
+    RunScope run(*this, {oldRoot, newRoot});
     for (auto& item : selection) ReRootItem(*item, oldRoot, newRoot);
+}
+
+void TOutlookManager::AdoptFolder(Outlook::MAPIFolder* folder, bool subFolders, const std::u16string& root) {
+    RunScope run(*this, {root});
+    WalkFolderTree(folder, subFolders, [&](TOutlookItem& item) { AdoptItem(item, root); });
+}
+
+void TOutlookManager::AdoptSelection(TMailSelection& selection, const std::u16string& root) {
+    RunScope run(*this, {root});
+    for (auto& item : selection) AdoptItem(*item, root);
 }
 
 bool TOutlookManager::HasLinkAttachments(Outlook::_MailItem* mail) {

@@ -3,7 +3,10 @@
 #include <optional>
 
 #include "base/Format.h"
+#include "base/Sha256.h"
 #include "base/Utf16.h"
+#include "engine/FileCatalog.h"
+#include "engine/SaveRun.h"
 #include "engine/uOutlookManager.h"
 #include "host/HostError.h"
 #include "host/Platform.h"
@@ -11,7 +14,6 @@
 #include "mapi/MapiGuid.h"
 #include "mapi/MapiTags.h"
 #include "util/ARQ_FUNC.h"
-#include "util/FileContent.h"
 #include "util/PathNames.h"
 #include "util/SafeNames.h"
 
@@ -35,46 +37,135 @@ bool IsInlineImageExtension(const std::u16string& extension) {
     return false;
 }
 
-std::u16string NumberedName(const std::u16string& base, std::int64_t n) {
-    return ChangeFileExt(
-        base, Format(u"(%d)", {n}) + LowerCase(ExtractFileExt(base)));
+// Failures of the target itself end the run; anything else concerns one attachment.
+bool IsTargetFailure(const host::HostError& error) {
+    for (const LONG code : {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ERROR_ACCESS_DENIED, ERROR_WRITE_PROTECT,
+                            ERROR_PATH_NOT_FOUND}) {
+        if (error.Code() == HRESULT_FROM_WIN32(code)) return true;
+    }
+    return false;
 }
 
-bool EntryExists(const std::u16string& path) { return host::TheFileSystem().Find(path).has_value(); }
+// Passes what the attachment writes on to its file, hashing and counting it on the way.
+class HashingStream final : public host::OutputStream {
+public:
+    explicit HashingStream(host::OutputStream& file) : file_(file) {}
+
+    void Write(const void* data, std::size_t size) override {
+        file_.Write(data, size);
+        hash_.Update(data, size);
+        size_ += size;
+    }
+    void Commit() override { file_.Commit(); }
+
+    std::uint64_t Size() const { return size_; }
+    std::string Digest() { return Sha256::Hex(hash_.Finish()); }
+
+private:
+    host::OutputStream& file_;
+    Sha256 hash_;
+    std::uint64_t size_ = 0;
+};
+
+
+TWrittenAttachment WriteTemporary(host::Directory& directory, Outlook::Attachment& attachment, bool durable) {
+    TWrittenAttachment written;
+    written.file = directory.CreateTemporary();
+    HashingStream hashing(*written.file);
+    attachment.SaveToStream(hashing);
+    written.file->Finish(durable);
+    written.size = hashing.Size();
+    written.sha256 = hashing.Digest();
+    return written;
+}
+
+// Whether the regular file of that name in the directory holds exactly these bytes.
+bool HoldsSameBytes(host::Directory& directory, const std::u16string& name, std::uint64_t size,
+                    const std::string& sha256) {
+    try {
+        host::EntryStatus status;
+        auto stream = directory.OpenRead(name, status);
+        if (status.Size != size) return false;
+        std::uint64_t read = 0;
+        return HashStream(*stream, read) == sha256 && read == size;
+    } catch (const host::HostError&) {
+        return false;
+    }
+}
 
 }  // namespace
 
-void TOutlookManager::ProcessItem(const std::u16string& dir, TOutlookItem& item, bool remove) {
-    ReportMail(item);
-    bool modified = false;
-    for (std::int32_t i = item.GetAttachments()->Count(); i >= 1; --i) {
-        auto attachment = item.GetAttachments()->Item(i);
-        const std::u16string savedFile = SaveAttachment(dir, *attachment, item);
-        if (!savedFile.empty() && remove) {
-            ReplaceAttachment(item, i, savedFile);
-            modified = true;
-        }
-        // A cancelled item stays unsaved and uncounted; its files stay on disk.
-        if (cancelled_) return;
+void TOutlookManager::RunSave(const std::u16string& dir, bool remove, const std::function<void()>& walk) {
+    RunScope run(*this, {dir});
+    saveRun_ = std::make_unique<SaveRun>(*catalog_, dir, remove);
+    try {
+        walk();
+        saveRun_->batch.Flush();
+    } catch (...) {
+        saveRun_->batch.FlushAfterFailure();
+        saveRun_.reset();
+        throw;
     }
-    if (modified) item.Save();
-    ++messageCount_;
+    saveRun_.reset();
 }
 
-void TOutlookManager::ReplaceAttachment(TOutlookItem& item, std::int32_t index, const std::u16string& savedFile) {
+void TOutlookManager::ProcessItem(const std::u16string& dir, TOutlookItem& item, std::unique_ptr<TOutlookItem> owned,
+                                  bool remove) {
+    auto& batch = saveRun_->batch;
+    saveRun_->itemId.reset();
+    ReportMail(item);
+    bool modified = false;
+    try {
+        for (std::int32_t i = item.GetAttachments()->Count(); i >= 1; --i) {
+            auto attachment = item.GetAttachments()->Item(i);
+            const std::u16string savedFile = SaveAttachment(dir, *attachment, item);
+            if (!savedFile.empty() && remove) {
+                if (attachment->ContentIntact()) {
+                    ReplaceAttachment(item, i, *attachment, savedFile);
+                    modified = true;
+                } else {
+                    // What was written may fall short of what readers show: the item keeps it.
+                    ReportStatus(savedFile, dir, asContentDamaged);
+                }
+            }
+            // A cancelled item stays unsaved and uncounted; its files stay on disk.
+            if (cancelled_) {
+                batch.ItemLeft();
+                return;
+            }
+        }
+    } catch (...) {
+        batch.ItemLeft();
+        throw;
+    }
+    batch.ItemDone(item, std::move(owned), modified);
+    ++messageCount_;
+    if (batch.Full()) batch.Flush();
+}
+
+void TOutlookManager::ReplaceAttachment(TOutlookItem& item, std::int32_t index, Outlook::Attachment& attachment,
+                                        const std::u16string& savedFile) {
+    host::CatalogEntry& entry = saveRun_->batch.Pending().back();
+    entry.PartProperties = attachment.PartProperties();
     switch (config_->SaveAttOptions()) {
     case 1: {
         const std::u16string body = item.GetBody();
-        item.SetBody(u"Attachment extracted: <file://" + savedFile + u">\r\n\r\n" + body);
+        item.SetBody(u"Attachment extracted: <" + host::TheFileSystem().FileUri(savedFile) + u">\r\n\r\n" + body);
         if (item.GetBody() == body) {
             throw EOutlookManagerException(u"Error changing body of message: " + item.GetSubject());
         }
+        entry.Reference = host::CatalogReference::Body;
         break;
     }
-    case 0:
-        item.GetAttachments()->Add(savedFile, Outlook::olByReference, 1, ExtractFileName(savedFile));
+    case 0: {
+        auto link = item.GetAttachments()->Add(savedFile, Outlook::olByReference, 1, ExtractFileName(savedFile));
+        link->SetPartProperties(entry.PartProperties);
+        entry.Reference = host::CatalogReference::Link;
+        entry.LinkId = catalog_->LinkIdentity(item, *link);
         break;
+    }
     default:
+        entry.Reference = host::CatalogReference::None;
         break;
     }
     item.GetAttachments()->Remove(index);
@@ -121,41 +212,77 @@ std::u16string TOutlookManager::SaveAttachment(const std::u16string& dir, Outloo
     }
 }
 
-// From the size filter on: choose the file, detect an identical one, write.
+// From the size filter on: the size is read only when the filter needs it.
 std::u16string TOutlookManager::WriteAttachment(const std::u16string& dir, Outlook::Attachment& attachment,
                                                 TOutlookItem& item, const std::u16string& name) {
-    auto& files = host::TheFileSystem();
-    const std::int32_t size = GetAttachmentSize(attachment);
-    const TDateTime created = item.GetCreationTime();
     const std::int32_t minimumKb = config_->SaveOnlyBiggerThan();
-    if (minimumKb > 0 && size >= 0 && minimumKb > size / 1024) return {};
+    if (minimumKb > 0) {
+        const std::int32_t size = GetAttachmentSize(attachment);
+        if (size >= 0 && minimumKb > size / 1024) return {};
+    }
+    const TDateTime created = item.GetCreationTime();
+    try {
+        return PlaceAttachment(dir, attachment, item, name, created);
+    } catch (const host::HostError& error) {
+        if (IsTargetFailure(error)) throw;
+        // One attachment that cannot be written (a name the file system
+        // refuses, content the host cannot give) does not stop the run.
+        ReportStatus(error.Message(), dir, asNotWritable);
+        return {};
+    }
+}
 
-    if (!files.DirectoryExists(dir) && !ForceDirectories(dir, true)) {
+// Writes the attachment under a temporary name, then decides: an identical
+// file already there, the name itself, the existing file overwritten, or a
+// numbered name. Nothing is ever truncated in place.
+std::u16string TOutlookManager::PlaceAttachment(const std::u16string& dir, Outlook::Attachment& attachment,
+                                                TOutlookItem& item, const std::u16string& name, TDateTime created) {
+    TTargetDirectory* target = nullptr;
+    try {
+        target = &saveRun_->directories.Open(dir);
+    } catch (const host::HostError& error) {
+        if (IsTargetFailure(error) && error.Code() != HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) throw;
         throw EOutlookManagerException(Format(u"Error creating directory: %s", {dir}));
     }
+    host::Directory& directory = target->Handle();
     std::u16string cleanName = name;
     ReplaceCharsBySpace(cleanName, FileNameReplacements());
-    const std::u16string base = JoinPath(dir, MakeSafeName(cleanName));
-    std::u16string target = base;
+    const std::u16string base = target->Fitting(MakeSafeName(cleanName));
 
-    // The attachment's bytes, once written to a temporary file to compare
-    // them with an existing one, are moved into place instead of written twice.
-    std::optional<TemporaryFile> written;
-    if (auto existing = files.Find(target)) {
-        TDateTime existingTime = 0;
-        std::uint32_t existingSize = 0;
-        GetFileDateTimeAndSize(target, existingTime, existingSize);
-        const std::int64_t sizeDifference = static_cast<std::int64_t>(existingSize) - size;
-        if (!existing->IsDirectory && std::abs(existingTime - created) <= kSameTimeTolerance &&
-            std::abs(sizeDifference) < kSameSizeTolerance) {
+    auto& batch = saveRun_->batch;
+    TWrittenAttachment written = WriteTemporary(directory, attachment, false);
+    const std::u16string& directoryKey = saveRun_->DirectoryKey(*catalog_, dir);
+    for (const auto& entry : batch.FindIdentical(written.sha256, directoryKey)) {
+        if (entry.Size != written.size || catalog_->Check(entry).State != TSavedFileState::Same) continue;
+        ++attachmentCount_;
+        ReportStatus(entry.Path, dir, asIdenticalFile);
+        host::EntryStatus status;
+        status.Device = entry.Device;
+        status.FileId = entry.FileId;
+        status.LastWriteTime = entry.LastWriteTime;
+        RecordSaved(item, dir, ExtractFileName(entry.Path), name, written, status, true);
+        return entry.Path;
+    }
+
+    std::u16string placed;
+    if (const auto stored = target->Stored(base)) {
+        const std::u16string existingPath = JoinPath(dir, *stored);
+        const host::EntryStatus existing = directory.Status(*stored);
+        const bool isFile = existing.Kind == host::EntryKind::File;
+        if (isFile) {
+            TDateTime existingTime = 0;
+            std::uint32_t existingSize = 0;
+            GetFileDateTimeAndSize(existingPath, existingTime, existingSize);
+            const std::int64_t sizeDifference =
+                static_cast<std::int64_t>(existingSize) - static_cast<std::int64_t>(written.size);
             // Close in time and size is only a hint: the same name in the same
             // minute can hold other bytes, which must not be dropped.
-            written.emplace(UnusedTemporaryName(dir));
-            attachment.SaveAsFile(written->Path());
-            if (SameContent(written->Path(), target)) {
+            if (std::abs(existingTime - created) <= kSameTimeTolerance && std::abs(sizeDifference) < kSameSizeTolerance &&
+                HoldsSameBytes(directory, *stored, written.size, written.sha256)) {
                 ++attachmentCount_;
-                ReportStatus(target, dir, asIdenticalFile);
-                return target;
+                ReportStatus(existingPath, dir, asIdenticalFile);
+                RecordSaved(item, dir, *stored, name, written, existing, false);
+                return existingPath;
             }
         }
         std::uint8_t action = config_->IfFileExists();
@@ -166,30 +293,61 @@ std::u16string TOutlookManager::WriteAttachment(const std::u16string& dir, Outlo
                 action = 0;
             }
         }
-        // A directory of that name is never overwritten: the file gets a numbered name.
-        if (action != 0 && !existing->IsDirectory) {
-            ReportStatus(target, dir, asOverwriting);
-        } else {
-            for (std::int64_t n = 1; EntryExists(target); ++n) target = NumberedName(base, n);
-            ReportStatus(target, dir, asRenamed);
+        // Only a file is overwritten: never a directory or a symbolic link,
+        // and never a file that holds another item's saved attachment.
+        bool overwrite = action != 0 && isFile;
+        if (overwrite && catalog_->NamedByOtherItem(catalog_->PathKey(existingPath), item.GetEntryID())) {
+            ReportStatus(existingPath, dir, asTrackedFileKept);
+            overwrite = false;
         }
-    }
-
-    if (written) {
-        if (EntryExists(target) && !files.Remove(target)) {
-            throw EOutlookManagerException(Format(u"Error creating file: %s", {target}));
+        if (overwrite) {
+            ReportStatus(existingPath, dir, asOverwriting);
+            if (written.file->Place(*stored, true)) placed = *stored;
         }
-        if (!files.Move(written->Path(), target)) {
-            throw EOutlookManagerException(Format(u"Error creating file: %s", {target}));
-        }
-        written->Release();
+    } else if (written.file->Place(base, false)) {
+        placed = base;
     } else {
-        attachment.SaveAsFile(target);
+        target->Taken(base);  // another writer took the name meanwhile
     }
-    SetFileDateTime(target, created);
+    if (placed.empty()) {
+        do {
+            placed = target->FreeNumberedName(base);
+            target->Taken(placed);
+        } while (!written.file->Place(placed, false));
+        ReportStatus(JoinPath(dir, placed), dir, asRenamed);
+    }
+    target->Taken(placed);
+    if (const auto stamp = StampOf(created)) directory.SetLastWriteTime(placed, *stamp);
+    const std::u16string path = JoinPath(dir, placed);
+    RecordSaved(item, dir, placed, name, written, directory.Status(placed), false);
+    batch.AddFile(std::move(written.file), directory, written.size);
     ++attachmentCount_;
-    ReportStatus(target, dir, asSaved);
-    return target;
+    ReportStatus(path, dir, asSaved);
+    return path;
+}
+
+// Records the file for the item in progress. A file found again for an
+// attachment that stays in its item needs no second entry.
+void TOutlookManager::RecordSaved(TOutlookItem& item, const std::u16string& dir, const std::u16string& fileName,
+                                  const std::u16string& originalName, const TWrittenAttachment& written,
+                                  const host::EntryStatus& status, bool alreadyRecorded) {
+    auto& run = *saveRun_;
+    if (alreadyRecorded && !run.batch.Removing()) return;
+    if (!run.itemId) run.itemId = item.GetEntryID();
+    host::CatalogEntry entry;
+    entry.Path = JoinPath(dir, fileName);
+    entry.DirectoryKey = run.DirectoryKey(*catalog_, dir);
+    entry.PathKey = JoinPath(entry.DirectoryKey, LowerCase(fileName));
+    entry.Size = written.size;
+    entry.Sha256 = written.sha256;
+    entry.Device = status.Device;
+    entry.FileId = status.FileId;
+    entry.LastWriteTime = status.LastWriteTime;
+    entry.SavedAt = host::TheSystem().Now();
+    entry.ItemId = *run.itemId;
+    entry.Subject = item.GetSubject();
+    entry.OriginalName = originalName;
+    run.batch.Record(std::move(entry));
 }
 
 std::int32_t TOutlookManager::GetAttachmentIntProp(Outlook::Attachment& attachment, ULONG tag) {

@@ -31,6 +31,13 @@ std::u16string AttachmentStatusText(std::u16string_view fileName, std::u16string
         case asLinkOutsideSource: return u"Attachment link doesn't point to the source directory. Skipping.";
         case asLinkMoved: return Format(u"Attachment link moved to %s.", {directory});
         case asDestinationExists: return u"Destination file already exists, won't move the file.";
+        case asLinkNotMade: return Format(u"Attachment link not made by Velmora (%s), left as it is.", {fileName});
+        case asLinkFileChanged: return Format(u"Linked file changed since it was saved (%s), left as it is.", {fileName});
+        case asContentDamaged: return u"Attachment's encoding is damaged: left in the message.";
+        case asNotWritable: return Format(u"Attachment could not be written (%s). Skipping.", {fileName});
+        case asTrackedFileKept:
+            return Format(u"%s holds the saved attachment of another message, won't overwrite it.", {fileName});
+        case asLinkAdopted: return Format(u"Attachment link adopted (%s).", {fileName});
     }
     return {};
 }

@@ -18,7 +18,7 @@ std::u16string MailLine(std::u16string_view subject);
 std::u16string AttachmentLine(std::u16string_view fileName);
 
 // The outcome appended to an attachment's line, filled with the file name or
-// the directory as the kind shows one of them; empty for a kind above 13.
+// the directory as the kind shows one of them; empty for an unknown kind.
 std::u16string AttachmentStatusText(std::u16string_view fileName, std::u16string_view directory,
                                     TAttachmentStatus kind);
 

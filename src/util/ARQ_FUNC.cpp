@@ -46,11 +46,17 @@ bool ForceDirectories(std::u16string_view path, bool withParents) {
     return host::TheFileSystem().MakeDirectory(path);
 }
 
-void SetFileDateTime(std::u16string_view path, TDateTime time) {
+std::optional<host::FileTime> StampOf(TDateTime time) {
     const auto dos = DateTimeToDos(time);
-    if (!dos) return;
+    if (!dos) return std::nullopt;
+    return host::TheSystem().LocalToUtc(DosToFileTime(*dos));
+}
+
+void SetFileDateTime(std::u16string_view path, TDateTime time) {
+    const auto stamp = StampOf(time);
+    if (!stamp) return;
     try {
-        host::TheFileSystem().SetLastWriteTime(path, host::TheSystem().LocalToUtc(DosToFileTime(*dos)));
+        host::TheFileSystem().SetLastWriteTime(path, *stamp);
     } catch (const Exception&) {
         // A file time that cannot be set is no reason to fail a run.
     }

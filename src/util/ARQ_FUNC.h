@@ -7,10 +7,12 @@
 #include <bitset>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/DateTime.h"
+#include "host/FileSystem.h"
 
 namespace velmora {
 
@@ -34,6 +36,10 @@ private:
 // backslashes are ignored. False for a relative path or a drive that does not
 // exist, and when a file of that name is in the way.
 bool ForceDirectories(std::u16string_view path, bool withParents);
+
+// The file time SetFileDateTime stamps a file with for a local date-time (UTC,
+// at the even second below it); none outside 1980-2107.
+std::optional<host::FileTime> StampOf(TDateTime time);
 
 // Stamps the file's last-write time with a local date-time, at the even
 // second below it. Nothing changes for a time outside 1980-2107 or a file that

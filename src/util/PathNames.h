@@ -17,5 +17,12 @@ std::u16string ExtractFileExt(std::u16string_view path);
 std::u16string JoinPath(std::u16string_view dir, std::u16string_view name);
 // The path with its extension replaced (or the new one appended).
 std::u16string ChangeFileExt(std::u16string_view path, std::u16string_view extension);
+// The path with empty components and "." left out and each ".." taking the
+// component before it away (never what precedes the first component, such
+// as a drive "C:"), and no trailing '\' but after a drive.
+std::u16string NormalizePath(std::u16string_view path);
+// Whether path lies below directory (both normalised), letter case aside;
+// rest receives what follows the directory, beginning with '\'.
+bool IsBelow(std::u16string_view path, std::u16string_view directory, std::u16string* rest = nullptr);
 
 }  // namespace velmora

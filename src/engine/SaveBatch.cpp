@@ -1,0 +1,84 @@
+#include "engine/SaveBatch.h"
+
+#include <algorithm>
+
+#include "host/HostError.h"
+
+namespace velmora {
+
+TSaveBatch::TSaveBatch(TFileCatalog& catalog, bool removing) : catalog_(catalog), removing_(removing) {}
+
+TSaveBatch::~TSaveBatch() {
+    // A batch not flushed records nothing: its items were not saved either.
+    if (catalog_.Store().InTransaction()) {
+        try {
+            catalog_.Store().Rollback();
+        } catch (const std::exception&) {
+            // The transaction ends with the connection anyway.
+        }
+    }
+}
+
+void TSaveBatch::AddFile(std::unique_ptr<host::NewFile> file, host::Directory& directory, std::uint64_t size) {
+    files_.push_back(std::move(file));
+    if (std::find(directories_.begin(), directories_.end(), &directory) == directories_.end()) {
+        directories_.push_back(&directory);
+    }
+    bytes_ += size;
+}
+
+void TSaveBatch::Record(host::CatalogEntry entry) { pending_.push_back(std::move(entry)); }
+
+std::vector<host::CatalogEntry> TSaveBatch::FindIdentical(const std::string& sha256,
+                                                          const std::u16string& directoryKey) {
+    std::vector<host::CatalogEntry> found = catalog_.Store().FindByHash(sha256, directoryKey);
+    for (const auto& entry : pending_) {
+        if (entry.Sha256 == sha256 && entry.DirectoryKey == directoryKey) found.push_back(entry);
+    }
+    return found;
+}
+
+void TSaveBatch::ItemDone(TOutlookItem& item, std::unique_ptr<TOutlookItem> owned, bool modified) {
+    if (!pending_.empty()) {
+        auto& store = catalog_.Store();
+        if (!store.InTransaction()) store.Begin();
+        for (const auto& entry : pending_) store.Add(entry);
+        pending_.clear();
+    }
+    if (modified) items_.push_back({&item, std::move(owned)});
+}
+
+void TSaveBatch::SyncFiles() {
+    for (auto& file : files_) file->Sync();
+    for (auto* directory : directories_) directory->Sync();
+}
+
+void TSaveBatch::Flush() {
+    if (removing_) SyncFiles();
+    auto& store = catalog_.Store();
+    if (store.InTransaction()) store.Commit(removing_);
+    auto items = std::move(items_);
+    items_.clear();
+    files_.clear();
+    directories_.clear();
+    bytes_ = 0;
+    for (auto& pending : items) {
+        try {
+            pending.item->Save();
+        } catch (const host::HostError& error) {
+            // Its attachments are still in it, and their files are recorded copies.
+            if (error.Code() != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) throw;
+        }
+    }
+}
+
+void TSaveBatch::FlushAfterFailure() noexcept {
+    pending_.clear();
+    try {
+        Flush();
+    } catch (const std::exception&) {
+        // The run already failed; what did not reach the disk stays in the items.
+    }
+}
+
+}  // namespace velmora
