@@ -41,10 +41,6 @@ void ThrowNoSuchEntry(std::u16string_view file, long long id) {
 
 void ThrowSqliteFailure(std::u16string_view file, int result, std::string_view text) {
     std::u16string words = velmora::FromUtf8(text);
-    // The only uniqueness the table asks for is that of link identities.
-    if (result == SQLITE_CONSTRAINT_UNIQUE) {
-        Throw(ERROR_ALREADY_EXISTS, Named(file) + u" already records a link with this identity.");
-    }
     switch (result & 0xFF) {
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB: ThrowDamaged(file, words);

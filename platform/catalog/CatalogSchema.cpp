@@ -34,7 +34,7 @@ CREATE TABLE saved_files (
     subject TEXT NOT NULL,
     original_name TEXT NOT NULL,
     part_properties TEXT NOT NULL);
-CREATE UNIQUE INDEX saved_files_by_link ON saved_files (link_id) WHERE link_id <> '';
+CREATE INDEX saved_files_by_link ON saved_files (link_id) WHERE link_id <> '';
 CREATE INDEX saved_files_by_path ON saved_files (path_key);
 CREATE INDEX saved_files_by_hash ON saved_files (sha256, directory_key);
 CREATE INDEX saved_files_by_item ON saved_files (item_id);

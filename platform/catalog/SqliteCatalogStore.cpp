@@ -33,7 +33,7 @@ struct SqliteCatalogStore::Statements {
           update(connection, UpdateEntrySql()),
           remove(connection, "DELETE FROM saved_files WHERE id = ?1"),
           // The second term lets the planner use the index, which holds only links.
-          byLink(connection, SelectEntriesSql("link_id = ?1 AND link_id <> ''")),
+          byLink(connection, SelectEntriesSql("link_id = ?1 AND link_id <> '' ORDER BY id LIMIT 1")),
           byPath(connection, SelectEntriesSql("path_key = ?1 ORDER BY id")),
           byHash(connection, SelectEntriesSql("sha256 = ?1 AND directory_key = ?2 ORDER BY id")),
           byItem(connection, SelectEntriesSql("item_id = ?1 ORDER BY id")),

@@ -61,6 +61,8 @@ public:
     virtual void Update(const CatalogEntry& entry) = 0;
     virtual void Remove(std::int64_t id) = 0;
 
+    // Links that a host cannot tell apart (two links of one item to one file)
+    // share an identity: each has an entry, and this finds the oldest.
     virtual std::optional<CatalogEntry> FindByLink(std::u16string_view linkId) = 0;
     virtual std::vector<CatalogEntry> FindByPath(std::u16string_view pathKey) = 0;
     virtual std::vector<CatalogEntry> FindByHash(std::string_view sha256, std::u16string_view directoryKey) = 0;

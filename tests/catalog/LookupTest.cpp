@@ -65,32 +65,22 @@ TEST_F(CatalogTest, AnEmptyLinkIdFindsNothingThoughManyEntriesHaveOne) {
     EXPECT_EQ(AllEntries(store).size(), 4u);
 }
 
-TEST_F(CatalogTest, ASecondEntryWithTheSameLinkIdIsRefused) {
+// Two links that share an identity each have an entry: taking one link's
+// entry away leaves the other's.
+TEST_F(CatalogTest, EntriesSharingALinkIdAreFoundOldestFirstOneAtATime) {
     SqliteCatalogStore store(file);
-    auto first = store.Add(SampleEntry(u"a"));
+    const auto other = store.Add(SampleEntry(u"other"));
+    const auto first = store.Add(SampleEntry(u"a"));
     CatalogEntry twin = SampleEntry(u"twin");
     twin.LinkId = u"link-a";
+    const auto second = store.Add(twin);
 
-    auto error = CaughtHostError([&] { store.Add(twin); });
-    EXPECT_EQ(error.Code(), Win32(ERROR_ALREADY_EXISTS));
-    EXPECT_NE(error.Message().find(fileName), std::u16string::npos);
-    EXPECT_FALSE(store.InTransaction());
-    EXPECT_EQ(IdsOf(AllEntries(store)), Ids{first});
-
-    // Nor may an update give an entry a link that another one has.
-    twin.LinkId = u"link-twin";
-    twin.Id = store.Add(twin);
-    twin.LinkId = u"link-a";
-    EXPECT_EQ(CaughtHostError([&] { store.Update(twin); }).Code(), Win32(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(store.FindByLink(u"link-a").value_or(CatalogEntry{}).Id, first);
-
-    // In a transaction the refused change goes, and the others stay.
-    store.Begin();
-    auto kept = store.Add(SampleEntry(u"kept"));
-    EXPECT_EQ(CaughtHostError([&] { store.Add(SampleEntry(u"a")); }).Code(), Win32(ERROR_ALREADY_EXISTS));
-    ASSERT_TRUE(store.InTransaction());
-    store.Commit(true);
-    EXPECT_EQ(IdsOf(AllEntries(store)), (Ids{first, twin.Id, kept}));
+    store.Remove(first);
+    EXPECT_EQ(store.FindByLink(u"link-a").value_or(CatalogEntry{}).Id, second);
+    store.Remove(second);
+    EXPECT_FALSE(store.FindByLink(u"link-a"));
+    EXPECT_EQ(IdsOf(AllEntries(store)), Ids{other});
 }
 
 TEST_F(CatalogTest, ForEachVisitsInTheOrderOfAdditionAndLetsTheVisitorChangeTheCatalog) {
