@@ -1,11 +1,11 @@
 #include "posix/system/CaseResolver.h"
 
-#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <memory>
-
 #include "base/Utf16.h"
+#include "posix/system/Descriptor.h"
+#include "posix/system/DirectoryEntries.h"
 #include "posix/system/WindowsPath.h"
 
 namespace posix {
@@ -14,10 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-
 bool Exists(const fs::path& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0;
@@ -25,18 +21,9 @@ bool Exists(const fs::path& path) {
 
 // The stored spelling of name in directory, or nullopt when nothing there matches.
 std::optional<std::string> MatchIgnoringCase(const fs::path& directory, std::u16string_view name) {
-    std::unique_ptr<DIR, DirectoryCloser> listing(opendir(directory.c_str()));
-    if (!listing) return std::nullopt;
-    // The letter-case mapping keeps every character's UTF-8 length, so only
-    // names of the same byte length can match: the rest need no conversion.
-    const std::size_t length = velmora::ToUtf8(name).size();
-    std::optional<std::string> best;
-    while (const dirent* entry = readdir(listing.get())) {
-        const std::string_view stored(entry->d_name);
-        if (stored.size() != length || stored == "." || stored == "..") continue;
-        if (velmora::SameText(velmora::FromUtf8(stored), name) && (!best || stored < *best)) best = std::string(stored);
-    }
-    return best;
+    const Descriptor held(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!held.Valid()) return std::nullopt;
+    return MatchIgnoringCaseAt(held.Get(), name);
 }
 
 }  // namespace

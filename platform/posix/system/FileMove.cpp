@@ -8,46 +8,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "posix/system/Descriptor.h"
+#include "posix/system/RegularFiles.h"
+
 namespace posix {
 
 namespace {
 
 constexpr std::size_t kCopyBufferSize = 64 * 1024;
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // 0 or the errno of close.
-    int Close() {
-        const int result = close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
-
-int WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return 0;
-}
 
 int CopyContents(int from, int to) {
     std::vector<char> buffer(kCopyBufferSize);
@@ -79,31 +47,36 @@ int FillCopy(int source, const struct stat& sourceInfo, Descriptor& target) {
 
 }  // namespace
 
-int RenameWithoutReplacing(const char* from, const char* to) {
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+int RenameAtWithoutReplacing(RenameAtFunction renameAt, int fromDirectory, const char* from, int toDirectory,
+                             const char* to) {
+    if (renameAt(fromDirectory, from, toDirectory, to, RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return -1;
     // The file system does not know RENAME_NOREPLACE: a hard link claims the name atomically.
-    if (link(from, to) == 0) return unlink(from);
-    if (errno == EEXIST || errno == ENOENT || errno == EXDEV) return -1;
+    if (linkat(fromDirectory, from, toDirectory, to, 0) == 0) return unlinkat(fromDirectory, from, 0);
+    if (errno == EEXIST || errno == ENOENT || errno == EXDEV || errno == ENAMETOOLONG) return -1;
     // Neither is possible here (a directory, or no hard links): a check before renaming has to do.
     struct stat info {};
-    if (lstat(to, &info) == 0) {
+    if (fstatat(toDirectory, to, &info, AT_SYMLINK_NOFOLLOW) == 0) {
         errno = EEXIST;
         return -1;
     }
-    return rename(from, to);
+    return renameAt(fromDirectory, from, toDirectory, to, 0);
+}
+
+int RenameWithoutReplacing(const char* from, const char* to) {
+    return RenameAtWithoutReplacing(renameat2, AT_FDCWD, from, AT_FDCWD, to);
 }
 
 int CopyThenRemove(const std::filesystem::path& from, const std::filesystem::path& to) {
-    Descriptor source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.Valid()) return errno;
-    struct stat sourceInfo {};
-    if (fstat(source.Get(), &sourceInfo) != 0) return errno;
-    if (!S_ISREG(sourceInfo.st_mode)) return EXDEV;  // only files are copied across file systems
+    OpenedFile source;
+    if (int error = OpenRegularAt(AT_FDCWD, from.c_str(), O_RDONLY, 0, source)) {
+        return IsNotRegularFileError(error) ? EXDEV : error;  // only files are copied across file systems
+    }
+    const struct stat& sourceInfo = source.Info;
 
     Descriptor target(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, sourceInfo.st_mode & 07777));
     if (!target.Valid()) return errno;
-    int error = FillCopy(source.Get(), sourceInfo, target);
+    int error = FillCopy(source.File.Get(), sourceInfo, target);
     if (error == 0) {
         SyncDirectoryOf(to);
         if (unlink(from.c_str()) != 0) error = errno;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/HostError.h"
+#include "posix/system/Descriptor.h"
 #include "posix/system/PosixErrors.h"
 
 namespace posix {
@@ -55,7 +56,7 @@ void FileOutputStream::Write(const void* data, std::size_t size) {
         if (int error = Flush()) Fail(error);
     }
     if (size >= buffer_.capacity()) {
-        if (int error = WriteOut(bytes, size)) Fail(error);
+        if (int error = WriteAll(fd_, bytes, size)) Fail(error);
         return;
     }
     buffer_.insert(buffer_.end(), bytes, bytes + size);
@@ -75,21 +76,8 @@ void FileOutputStream::RequireOpen() const {
     if (fd_ < 0) ThrowFileError(u"Cannot write", path_, ERROR_INVALID_PARAMETER, u"the file is already closed");
 }
 
-int FileOutputStream::WriteOut(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(fd_, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return 0;
-}
-
 int FileOutputStream::Flush() {
-    const int error = WriteOut(buffer_.data(), buffer_.size());
+    const int error = WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
     return error;
 }

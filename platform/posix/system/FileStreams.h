@@ -46,8 +46,6 @@ public:
 
 private:
     void RequireOpen() const;
-    // 0 or errno.
-    int WriteOut(const char* data, std::size_t size);
     int Flush();
     [[noreturn]] void Fail(int error);
 

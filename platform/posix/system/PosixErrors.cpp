@@ -40,6 +40,7 @@ LONG Win32ErrorFromErrno(int error, const std::filesystem::path& nativePath) {
         case EACCES:
         case EPERM:
         case EISDIR:
+        case ELOOP:  // a symbolic link where none may be followed
             return ERROR_ACCESS_DENIED;
         case EROFS:
             return ERROR_WRITE_PROTECT;

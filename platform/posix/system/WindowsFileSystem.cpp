@@ -7,10 +7,14 @@
 #include <cerrno>
 
 #include "base/Utf16.h"
+#include "posix/system/CanonicalPath.h"
 #include "posix/system/CaseResolver.h"
+#include "posix/system/DirectoryHandle.h"
 #include "posix/system/FileStreams.h"
 #include "posix/system/FileTimes.h"
+#include "posix/system/FileUri.h"
 #include "posix/system/PosixErrors.h"
+#include "posix/system/RegularFiles.h"
 #include "posix/system/WindowsPath.h"
 
 namespace posix {
@@ -42,6 +46,17 @@ fs::path MoveTarget(const fs::path& from, const fs::path& to, std::u16string_vie
     const std::optional<WindowsPath> parsed = ParseWindowsPath(toPath);
     if (!parsed || parsed->Components.empty()) return to;
     return to.parent_path() / velmora::ToUtf8(parsed->Components.back());
+}
+
+// A directory keeps the code it always had; any other entry that is no
+// regular file (a symbolic link at the name, a device, FIFO or socket) is
+// refused as no file name at all.
+[[noreturn]] void ThrowOpenError(std::u16string_view action, std::u16string_view path, int error,
+                                 const fs::path& native) {
+    if (error != EISDIR && IsNotRegularFileError(error)) {
+        ThrowFileError(action, path, ERROR_INVALID_NAME, u"not a regular file");
+    }
+    ThrowErrnoFileError(action, path, error, native);
 }
 
 }  // namespace
@@ -83,12 +98,10 @@ bool WindowsFileSystem::MakeDirectory(std::u16string_view path) {
 bool WindowsFileSystem::SetLastWriteTime(std::u16string_view path, host::FileTime time) {
     const std::optional<fs::path> native = ToNative(path);
     if (!native) return false;
-    const int fd = open(native->c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    OpenedFile opened;
+    if (OpenRegularAt(AT_FDCWD, native->c_str(), O_WRONLY, 0, opened) != 0) return false;
     const timespec times[2] = {{0, UTIME_OMIT}, TimespecFromFileTime(time)};
-    const bool stamped = futimens(fd, times) == 0;
-    close(fd);
-    return stamped;
+    return futimens(opened.File.Get(), times) == 0;
 }
 
 bool WindowsFileSystem::Move(std::u16string_view from, std::u16string_view to) {
@@ -110,21 +123,21 @@ bool WindowsFileSystem::Remove(std::u16string_view path) {
 
 std::unique_ptr<host::InputStream> WindowsFileSystem::OpenRead(std::u16string_view path) {
     const fs::path native = NativeOrThrow(u"Cannot open", path);
-    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowErrnoFileError(u"Cannot open", path, errno, native);
-    auto stream = std::make_unique<FileInputStream>(fd, std::u16string(path));
-    struct stat info {};
-    if (fstat(fd, &info) != 0) ThrowErrnoFileError(u"Cannot open", path, errno, native);
-    if (S_ISDIR(info.st_mode)) ThrowErrnoFileError(u"Cannot open", path, EISDIR, native);
-    return stream;
+    OpenedFile opened;
+    if (int error = OpenRegularAt(AT_FDCWD, native.c_str(), O_RDONLY, 0, opened)) {
+        ThrowOpenError(u"Cannot open", path, error, native);
+    }
+    return std::make_unique<FileInputStream>(opened.File.Release(), std::u16string(path));
 }
 
 std::unique_ptr<host::OutputStream> WindowsFileSystem::Create(std::u16string_view path, host::CreateMode mode) {
     const fs::path native = NativeOrThrow(u"Cannot create", path);
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == host::CreateMode::CreateNew ? O_EXCL : O_TRUNC);
-    const int fd = open(native.c_str(), flags, 0666);
-    if (fd < 0) ThrowErrnoFileError(u"Cannot create", path, errno, native);
-    return std::make_unique<FileOutputStream>(fd, std::u16string(path));
+    const int flags = O_WRONLY | O_CREAT | (mode == host::CreateMode::CreateNew ? O_EXCL : O_TRUNC);
+    OpenedFile opened;
+    if (int error = OpenRegularAt(AT_FDCWD, native.c_str(), flags, 0666, opened)) {
+        ThrowOpenError(u"Cannot create", path, error, native);
+    }
+    return std::make_unique<FileOutputStream>(opened.File.Release(), std::u16string(path));
 }
 
 std::u16string WindowsFileSystem::CurrentDirectory() {
@@ -137,12 +150,14 @@ std::u16string WindowsFileSystem::CurrentDirectory() {
 }
 
 std::unique_ptr<host::Directory> WindowsFileSystem::OpenDirectory(std::u16string_view path) {
-    ThrowFileError(u"Cannot open", path, ERROR_NOT_SUPPORTED, u"not yet");
+    const fs::path native = NativeOrThrow(u"Cannot open", path);
+    std::u16string windowsPath = FromNative(native).value_or(std::u16string(path));
+    return DirectoryHandle::Open(native, std::move(windowsPath));
 }
 
-std::u16string WindowsFileSystem::Canonical(std::u16string_view path) { return std::u16string(path); }
+std::u16string WindowsFileSystem::Canonical(std::u16string_view path) { return CanonicalWindowsPath(drives_, path); }
 
-std::u16string WindowsFileSystem::FileUri(std::u16string_view path) { return u"file://" + std::u16string(path); }
+std::u16string WindowsFileSystem::FileUri(std::u16string_view path) { return FileUriOf(drives_, path); }
 
 std::optional<fs::path> WindowsFileSystem::ToNative(std::u16string_view path) const {
     return ResolveWindowsPath(drives_, path);

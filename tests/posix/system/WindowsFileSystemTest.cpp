@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "DriveFixture.h"
+#include "HangGuard.h"
 #include "base/Utf16.h"
 #include "host/HostError.h"
 #include "posix/system/FileTimes.h"
@@ -230,4 +231,43 @@ TEST_F(WindowsFileSystemTest, CurrentDirectoryOnAMappedDriveElseTheRootOfC) {
     EXPECT_EQ(files.CurrentDirectory(), u"D:\\Work\\Здесь");
     fs::current_path(temp.Path());
     EXPECT_EQ(files.CurrentDirectory(), u"C:\\");
+}
+
+TEST_F(WindowsFileSystemTest, TheLastNameIsNeverFollowedAsASymbolicLink) {
+    const fs::path victim = temp.Path() / "victim.txt";
+    WriteNative(victim, "victim");
+    struct stat before {};
+    ASSERT_EQ(stat(victim.c_str(), &before), 0);
+    fs::create_symlink(victim, C() / "link.txt");
+    fs::create_symlink(temp.Path() / "planted.txt", C() / "dangling.txt");
+
+    EXPECT_EQ(ErrorOf([&] { files.OpenRead(u"C:\\link.txt"); }), HRESULT_FROM_WIN32(kErrorInvalidName));
+    EXPECT_EQ(ErrorOf([&] { files.Create(u"C:\\LINK.txt", host::CreateMode::CreateAlways); }),
+              HRESULT_FROM_WIN32(kErrorInvalidName));
+    EXPECT_EQ(ErrorOf([&] { files.Create(u"C:\\dangling.txt", host::CreateMode::CreateAlways); }),
+              HRESULT_FROM_WIN32(kErrorInvalidName));
+    EXPECT_EQ(ErrorOf([&] { files.Create(u"C:\\dangling.txt", host::CreateMode::CreateNew); }),
+              HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
+    EXPECT_FALSE(files.SetLastWriteTime(u"C:\\link.txt", posix::kUnixEpochAsFileTime));
+
+    EXPECT_EQ(ReadNative(victim), "victim");
+    EXPECT_FALSE(fs::exists(temp.Path() / "planted.txt"));
+    struct stat after {};
+    ASSERT_EQ(stat(victim.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+TEST_F(WindowsFileSystemTest, FifosAndDevicesAreRefusedWithoutBlocking) {
+    const posix_tests::HangGuard guard;
+    ASSERT_EQ(mkfifo((C() / "pipe").c_str(), 0600), 0);
+    drives.Map(u'E', "/dev");
+    posix::WindowsFileSystem withDevices{drives};
+    for (const std::u16string_view path : {u"C:\\pipe", u"E:\\null", u"E:\\zero"}) {
+        EXPECT_EQ(ErrorOf([&] { withDevices.OpenRead(path); }), HRESULT_FROM_WIN32(kErrorInvalidName))
+            << velmora::ToUtf8(path);
+        EXPECT_FALSE(withDevices.SetLastWriteTime(path, posix::kUnixEpochAsFileTime));
+    }
+    EXPECT_EQ(ErrorOf([&] { withDevices.Create(u"C:\\pipe", host::CreateMode::CreateAlways); }),
+              HRESULT_FROM_WIN32(kErrorInvalidName));
 }
