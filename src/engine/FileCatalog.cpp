@@ -35,12 +35,22 @@ std::string HashStream(host::InputStream& stream, std::uint64_t& size) {
 
 TFileCatalog::TFileCatalog() : store_(host::TheCatalog()), files_(host::TheFileSystem()) {}
 
-std::u16string TFileCatalog::PathKey(std::u16string_view path) { return LowerCase(files_.Canonical(path)); }
+std::u16string TFileCatalog::ResolvedPath(std::u16string_view path) {
+    const std::u16string normal = NormalizePath(path);
+    std::u16string resolved = files_.Canonical(NormalizePath(ExtractFilePath(normal)));
+    if (resolved.empty() || resolved.back() != u'\\') resolved += u'\\';
+    return resolved + ExtractFileName(normal);
+}
+
+std::u16string TFileCatalog::PathKey(std::u16string_view path) { return LowerCase(ResolvedPath(path)); }
 
 std::u16string TFileCatalog::DirectoryKey(std::u16string_view path) {
-    std::u16string key = PathKey(path);
-    key.resize(ExtractFilePath(key).size());
-    while (key.size() > 3 && key.back() == u'\\') key.pop_back();
+    return KeyOfDirectory(ExtractFilePath(NormalizePath(path)));
+}
+
+std::u16string TFileCatalog::KeyOfDirectory(std::u16string_view directory) {
+    std::u16string key = LowerCase(files_.Canonical(NormalizePath(directory)));
+    if (key.size() > 3 && key.back() == u'\\') key.pop_back();
     return key;
 }
 

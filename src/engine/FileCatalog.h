@@ -37,11 +37,16 @@ public:
 
     host::CatalogStore& Store() { return store_; }
 
-    // How a path is compared: resolved ("." and "..", symbolic links of the
-    // directories on the way) and without regard to letter case.
+    // Where a path leads: "." and ".." resolved, and the directories on the
+    // way with their symbolic links followed; the name itself is kept (what
+    // it is is checked when the file is opened).
+    std::u16string ResolvedPath(std::u16string_view path);
+    // How a path is compared: resolved, without regard to letter case.
     std::u16string PathKey(std::u16string_view path);
     // The key of the directory the file is in.
     std::u16string DirectoryKey(std::u16string_view path);
+    // The key of a directory given itself.
+    std::u16string KeyOfDirectory(std::u16string_view directory);
     // A link's identity in its item: its own Content-ID when it has one,
     // else the item's EntryID and the linked path together.
     std::u16string LinkIdentity(TOutlookItem& item, Outlook::Attachment& link);

@@ -30,7 +30,7 @@ struct TOutlookManager::SaveRun {
     // The catalog's key of a directory the run writes to, resolved once.
     const std::u16string& DirectoryKey(TFileCatalog& catalog, const std::u16string& dir) {
         auto found = directoryKeys.find(dir);
-        if (found == directoryKeys.end()) found = directoryKeys.emplace(dir, catalog.PathKey(dir)).first;
+        if (found == directoryKeys.end()) found = directoryKeys.emplace(dir, catalog.KeyOfDirectory(dir)).first;
         return found->second;
     }
 

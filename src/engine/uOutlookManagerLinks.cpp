@@ -23,30 +23,29 @@ std::u16string DirectoryOf(std::u16string_view path) {
     return directory;
 }
 
-// The directory at the path, made with its missing parents: the root the
-// user named is made where the path leads, everything below it through
-// the directory above, never through a symbolic link.
-std::unique_ptr<host::Directory> MakeDirectoryBelow(const std::u16string& root, const std::u16string& directory) {
+// The directory of the file at path, made with its missing parents: the
+// root the user named is made where the path leads, everything below it
+// through the directory above, never through a symbolic link.
+std::unique_ptr<host::Directory> MakeDirectoryFor(const std::u16string& root, const std::u16string& path) {
     auto& files = host::TheFileSystem();
-    if (!files.DirectoryExists(root) && !ForceDirectories(root, true)) {
-        throw EOutlookManagerException(Format(u"Error creating directory: %s", {root}));
-    }
-    std::u16string rest;
-    auto current = files.OpenDirectory(root);
-    if (!IsBelow(directory, root, &rest)) return current;
-    std::size_t start = 1;
-    while (start <= rest.size()) {
-        const std::size_t end = std::min(rest.find(u'\\', start), rest.size());
-        if (end > start) {
-            try {
-                current = current->Child(rest.substr(start, end - start), true);
-            } catch (const host::HostError&) {
-                throw EOutlookManagerException(Format(u"Error creating directory: %s", {directory}));
-            }
+    const auto failed = [&] {
+        return EOutlookManagerException(Format(u"Error creating directory: %s", {ExtractFilePath(path)}));
+    };
+    if (!files.DirectoryExists(root) && !ForceDirectories(root, true)) throw failed();
+    try {
+        auto current = files.OpenDirectory(root);
+        std::u16string rest;
+        if (!IsBelow(DirectoryOf(path), root, &rest)) return current;
+        std::size_t start = 1;
+        while (start <= rest.size()) {
+            const std::size_t end = std::min(rest.find(u'\\', start), rest.size());
+            if (end > start) current = current->Child(rest.substr(start, end - start), true);
+            start = end + 1;
         }
-        start = end + 1;
+        return current;
+    } catch (const host::HostError&) {
+        throw failed();
     }
-    return current;
 }
 
 // Whether a regular file at the path holds the recorded bytes.
@@ -174,7 +173,7 @@ void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRo
         }
         // Both sides resolved: "..", "." and symbolic links never carry a file from elsewhere.
         std::u16string rest;
-        if (!IsBelow(fileSystem.Canonical(entry->Path), canonicalOldRoot, &rest)) {
+        if (!IsBelow(catalog_->ResolvedPath(entry->Path), canonicalOldRoot, &rest)) {
             ReportStatus(attachment->FileName(), u"", asLinkOutsideSource);
             continue;
         }
@@ -192,13 +191,14 @@ void TOutlookManager::ReRootItem(TOutlookItem& item, const std::u16string& oldRo
                 ReportStatus(oldPath, u"", asLinkNotFound);
                 continue;
             }
+            ReportStatus(newPath, u"", asDestinationExists);
         } else if (fileSystem.Find(newPath)) {
             ReportStatus(newPath, u"", asDestinationExists);
             // Another file under the new name: re-pointing the link would
             // lose the one it names, which is still there.
             if (!HoldsEntry(*catalog_, *entry, newPath)) continue;
         } else {
-            auto target = MakeDirectoryBelow(normalNewRoot, DirectoryOf(newPath));
+            auto target = MakeDirectoryFor(normalNewRoot, newPath);
             bool done = false;
             try {
                 done = fileSystem.OpenDirectory(DirectoryOf(oldPath))
@@ -257,7 +257,7 @@ void TOutlookManager::AdoptItem(TOutlookItem& item, const std::u16string& root) 
         }
         if (KnownLink(item, *attachment)) continue;
         const std::u16string path = NormalizePath(attachment->PathName());
-        if (!IsBelow(fileSystem.Canonical(path), canonicalRoot)) {
+        if (!IsBelow(catalog_->ResolvedPath(path), canonicalRoot)) {
             ReportStatus(attachment->FileName(), u"", asLinkOutsideSource);
             continue;
         }

@@ -46,6 +46,24 @@ bool IsTargetFailure(const host::HostError& error) {
     return false;
 }
 
+// One attachment that cannot be written (content the host cannot give, a
+// name the file system refuses); the run goes on without it.
+struct AttachmentNotWritable {
+    std::u16string reason;
+};
+
+// Runs a host call on the attachment or its file: failures of the target
+// itself stay errors that end the run, the others concern this attachment.
+template <class Call>
+auto Guarded(const Call& call) {
+    try {
+        return call();
+    } catch (const host::HostError& error) {
+        if (IsTargetFailure(error)) throw;
+        throw AttachmentNotWritable{error.Message()};
+    }
+}
+
 // Passes what the attachment writes on to its file, hashing and counting it on the way.
 class HashingStream final : public host::OutputStream {
 public:
@@ -223,11 +241,8 @@ std::u16string TOutlookManager::WriteAttachment(const std::u16string& dir, Outlo
     const TDateTime created = item.GetCreationTime();
     try {
         return PlaceAttachment(dir, attachment, item, name, created);
-    } catch (const host::HostError& error) {
-        if (IsTargetFailure(error)) throw;
-        // One attachment that cannot be written (a name the file system
-        // refuses, content the host cannot give) does not stop the run.
-        ReportStatus(error.Message(), dir, asNotWritable);
+    } catch (const AttachmentNotWritable& failure) {
+        ReportStatus(failure.reason, dir, asNotWritable);
         return {};
     }
 }
@@ -250,7 +265,7 @@ std::u16string TOutlookManager::PlaceAttachment(const std::u16string& dir, Outlo
     const std::u16string base = target->Fitting(MakeSafeName(cleanName));
 
     auto& batch = saveRun_->batch;
-    TWrittenAttachment written = WriteTemporary(directory, attachment, false);
+    TWrittenAttachment written = Guarded([&] { return WriteTemporary(directory, attachment, false); });
     const std::u16string& directoryKey = saveRun_->DirectoryKey(*catalog_, dir);
     for (const auto& entry : batch.FindIdentical(written.sha256, directoryKey)) {
         if (entry.Size != written.size || catalog_->Check(entry).State != TSavedFileState::Same) continue;
@@ -302,19 +317,20 @@ std::u16string TOutlookManager::PlaceAttachment(const std::u16string& dir, Outlo
         }
         if (overwrite) {
             ReportStatus(existingPath, dir, asOverwriting);
-            if (written.file->Place(*stored, true)) placed = *stored;
+            if (Guarded([&] { return written.file->Place(*stored, true); })) placed = *stored;
         }
-    } else if (written.file->Place(base, false)) {
+    } else if (Guarded([&] { return written.file->Place(base, false); })) {
         placed = base;
     } else {
         target->Taken(base);  // another writer took the name meanwhile
     }
-    if (placed.empty()) {
-        do {
-            placed = target->FreeNumberedName(base);
-            target->Taken(placed);
-        } while (!written.file->Place(placed, false));
-        ReportStatus(JoinPath(dir, placed), dir, asRenamed);
+    // The name is told before the file takes it; another writer taking it
+    // first (exclusive creation tells) moves the file on to the next number.
+    while (placed.empty()) {
+        const std::u16string candidate = target->FreeNumberedName(base);
+        target->Taken(candidate);
+        ReportStatus(JoinPath(dir, candidate), dir, asRenamed);
+        if (Guarded([&] { return written.file->Place(candidate, false); })) placed = candidate;
     }
     target->Taken(placed);
     if (const auto stamp = StampOf(created)) directory.SetLastWriteTime(placed, *stamp);
@@ -337,7 +353,7 @@ void TOutlookManager::RecordSaved(TOutlookItem& item, const std::u16string& dir,
     host::CatalogEntry entry;
     entry.Path = JoinPath(dir, fileName);
     entry.DirectoryKey = run.DirectoryKey(*catalog_, dir);
-    entry.PathKey = JoinPath(entry.DirectoryKey, LowerCase(fileName));
+    entry.PathKey = entry.DirectoryKey + (entry.DirectoryKey.back() == u'\\' ? u"" : u"\\") + LowerCase(fileName);
     entry.Size = written.size;
     entry.Sha256 = written.sha256;
     entry.Device = status.Device;

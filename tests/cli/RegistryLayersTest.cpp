@@ -23,7 +23,8 @@ constexpr char16_t kSettings[] = u"Software\\Ondrel\\Velmora";
 class RegistryScope {
 public:
     RegistryScope(testing_support::TestPlatform& platform, host::Registry& registry)
-        : scope_(host::Platform{&registry, &platform.FileSystem(), &platform.Libraries(), &platform.System()}) {}
+        : scope_(host::Platform{&registry, &platform.FileSystem(), &platform.Libraries(), &platform.System(),
+                                &platform.Catalog(), &platform.RunLocks()}) {}
 
 private:
     host::PlatformScope scope_;

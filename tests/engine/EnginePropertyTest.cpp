@@ -57,14 +57,33 @@ bool WindowsAcceptsName(const std::u16string& name) {
              stem[3] <= u'9');
 }
 
-std::vector<std::u16string> BodyReferences(const std::u16string& body) {
+// The native path a percent-encoded file URI's path stands for.
+std::string DecodedUriPath(const std::u16string& path) {
+    const std::string bytes = ToUtf8(path);
+    std::string decoded;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '%' && i + 2 < bytes.size()) {
+            decoded.push_back(static_cast<char>(std::stoi(bytes.substr(i + 1, 2), nullptr, 16)));
+            i += 2;
+        } else {
+            decoded.push_back(bytes[i]);
+        }
+    }
+    return decoded;
+}
+
+// The Windows paths the body's references name: a file URI of a native path
+// is taken back to the drive that maps it.
+std::vector<std::u16string> BodyReferences(const std::u16string& body, const posix::WindowsFileSystem& files) {
     static const std::u16string open = u"<file://";
     std::vector<std::u16string> paths;
     for (size_t at = body.find(open); at != std::u16string::npos; at = body.find(open, at)) {
         const size_t start = at + open.size();
         const size_t end = body.find(u'>', start);
         if (end == std::u16string::npos) break;
-        paths.push_back(body.substr(start, end - start));
+        std::u16string path = body.substr(start, end - start);
+        if (path.starts_with(u"/")) path = files.FromNative(DecodedUriPath(path)).value_or(path);
+        paths.push_back(path);
         at = end;
     }
     return paths;
@@ -522,7 +541,9 @@ private:
                 holders.push_back({{data.Content}, {}, nullptr, "value " + Show(data.Content)});
             }
         }
-        for (const auto& path : BodyReferences(item.SavedBody())) onDisk(path, HolderKind::Reference, "reference");
+        for (const auto& path : BodyReferences(item.SavedBody(), platform_.FileSystem())) {
+            onDisk(path, HolderKind::Reference, "reference");
+        }
         for (const auto& path : dropped_[id]) onDisk(path, HolderKind::Reference, "dropped to");
         return holders;
     }

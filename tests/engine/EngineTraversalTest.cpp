@@ -130,7 +130,7 @@ TEST_F(Traversal, CancelDuringAFolderRunStopsAfterTheCurrentAttachment) {
     EXPECT_EQ(engine.MessageCount(), 1);
 }
 
-TEST_F(Traversal, CancelDuringASelectionRunStillTouchesEachItemsLastAttachment) {
+TEST_F(Traversal, CancelDuringASelectionRunStopsBeforeTheNextItem) {
     auto& inbox = Inbox();
     auto& one = inbox.Mail(u"one").Attach(u"1a.txt", "a").Attach(u"1b.txt", "b");
     auto& two = inbox.Mail(u"two").Attach(u"2a.txt", "a").Attach(u"2b.txt", "b");
@@ -144,13 +144,13 @@ TEST_F(Traversal, CancelDuringASelectionRunStillTouchesEachItemsLastAttachment) 
 
     engine.SaveSelection(u"C:\\Out", selection, true);
 
-    EXPECT_THAT(log.Events(),
-                ElementsAre("mail one", "att 1b.txt", "status 0 C:\\Out\\Inbox\\1b.txt | C:\\Out\\Inbox", "mail two",
-                            "att 2b.txt", "status 0 C:\\Out\\Inbox\\2b.txt | C:\\Out\\Inbox"));
+    EXPECT_THAT(log.Events(), ElementsAre("mail one", "att 1b.txt", "status 0 C:\\Out\\Inbox\\1b.txt | C:\\Out\\Inbox"));
     EXPECT_EQ(engine.MessageCount(), 0);
+    EXPECT_TRUE(one.HasUnsavedChanges());
+    EXPECT_FALSE(two.HasUnsavedChanges());
+    EXPECT_FALSE(Exists(u"C:\\Out\\Inbox\\2b.txt"));
     for (sim::Item* item : {&one, &two}) {
         EXPECT_EQ(item->SaveCount(), 0);
-        EXPECT_TRUE(item->HasUnsavedChanges());
         EXPECT_EQ(item->SavedAttachments().size(), 2u);
     }
 }
@@ -168,7 +168,7 @@ TEST_F(Traversal, AnErrorEndsTheRunAndKeepsWhatWasDone) {
     auto& inbox = Inbox();
     auto& failing = inbox.Mail(u"failing").Attach(u"bad.txt", "bad").Attach(u"fine.txt", "fine");
     auto& done = inbox.Mail(u"done").Attach(u"d.txt", "D");
-    failing.AttachmentAt(1).Faults().FailOn("SaveAsFile", E_FAIL, u"Disk full");
+    failing.AttachmentAt(1).Faults().FailOn("SaveToStream", HRESULT_FROM_WIN32(ERROR_DISK_FULL), u"Disk full");
 
     try {
         engine.SaveFolder(u"C:\\Out", sim::As<Outlook::MAPIFolder>(inbox).Get(), false, true);

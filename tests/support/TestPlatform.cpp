@@ -43,7 +43,9 @@ TestPlatform::TestPlatform()
       registry_(CreatedRegistry(hives_)),
       fileSystem_(drives_),
       libraries_(drives_),
-      scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_}) {}
+      catalog_(temp_.Path() / "registry" / "catalog.db"),
+      runLocks_(fileSystem_, {}, temp_.Path() / "locks", {}),
+      scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_, &catalog_, &runLocks_}) {}
 
 fs::path TestPlatform::DrivePath(char16_t letter) const {
     const std::optional<fs::path> root = drives_.Root(letter);

@@ -5,8 +5,10 @@
 #include <string_view>
 
 #include "TempDirectory.h"
+#include "catalog/SqliteCatalogStore.h"
 #include "host/Platform.h"
 #include "posix/registry/SqliteRegistry.h"
+#include "posix/system/FlockRunLocks.h"
 #include "posix/system/PosixLibraries.h"
 #include "posix/system/PosixSystem.h"
 #include "posix/system/WindowsFileSystem.h"
@@ -16,8 +18,9 @@ namespace testing_support {
 // The Linux platform over a fresh temporary directory, installed with
 // host::PlatformScope for the object's lifetime: drives C: and D: on the
 // sub-directories drives/c and drives/d, the registry's user and machine
-// hives in registry/ (both created, each holding its "Software" key), the
-// file system, the system services and the library loader.
+// hives in registry/ (both created, each holding its "Software" key) with
+// the catalog of saved files beside them, the file system, run locks that
+// never wait (in locks/), the system services and the library loader.
 class TestPlatform {
 public:
     TestPlatform();
@@ -28,6 +31,8 @@ public:
     posix::WindowsFileSystem& FileSystem() { return fileSystem_; }
     posix::PosixSystem& System() { return system_; }
     posix::PosixLibraries& Libraries() { return libraries_; }
+    catalog::SqliteCatalogStore& Catalog() { return catalog_; }
+    posix::FlockRunLocks& RunLocks() { return runLocks_; }
 
     const std::filesystem::path& Root() const { return temp_.Path(); }
     // The native directory of drive C: or D:.
@@ -54,6 +59,8 @@ private:
     posix::WindowsFileSystem fileSystem_;
     posix::PosixSystem system_;
     posix::PosixLibraries libraries_;
+    catalog::SqliteCatalogStore catalog_;
+    posix::FlockRunLocks runLocks_;
     host::PlatformScope scope_;
 };
 

@@ -126,8 +126,8 @@ TEST_F(Options, RootFoldersAreTrimmedMustBeGivenAndEndInABackslash) {
     EXPECT_EQ(Dialog().edtMoveFrom().Text(), u"");
 
     BlankIsCurrentDirectory fileSystem(platform.FileSystem());
-    host::PlatformScope windowsRules(
-        {&platform.Registry(), &fileSystem, &platform.Libraries(), &platform.System()});
+    host::PlatformScope windowsRules({&platform.Registry(), &fileSystem, &platform.Libraries(), &platform.System(),
+                                      &platform.Catalog(), &platform.RunLocks()});
     Dialog().Type(Dialog().edtMoveFrom(), u"C:\\Old");
     Dialog().Type(Dialog().edtMoveTo(), u"  ");
     Dialog().ClickOk();

@@ -67,7 +67,8 @@ protected:
 
     testing_support::TestPlatform platform;
     FrozenClock clock{platform.System()};
-    host::PlatformScope frozen{{&platform.Registry(), &platform.FileSystem(), &platform.Libraries(), &clock}};
+    host::PlatformScope frozen{{&platform.Registry(), &platform.FileSystem(), &platform.Libraries(), &clock,
+                                &platform.Catalog(), &platform.RunLocks()}};
     sim::OutlookBuilder b;
     sim::ui::SimUserInterface ui;
     std::unique_ptr<velmora::TfrmVelmora> dialog = std::make_unique<velmora::TfrmVelmora>();

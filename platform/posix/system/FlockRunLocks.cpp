@@ -48,7 +48,9 @@ std::unique_ptr<host::RunLocks::Lease> FlockRunLocks::Acquire(const std::vector<
         wanted.push_back({lockFile, files_.FromNative(root).value_or(velmora::FromUtf8(root.native()))});
     }
     if (!directories.empty()) MakeTargetLockDirectory();
-    for (const std::u16string& directory : directories) wanted.push_back(ForTarget(directory));
+    for (const std::u16string& directory : directories) {
+        if (auto target = ForTarget(directory)) wanted.push_back(std::move(*target));
+    }
     std::sort(wanted.begin(), wanted.end(), [](const Wanted& a, const Wanted& b) { return a.LockFile < b.LockFile; });
     wanted.erase(std::unique(wanted.begin(), wanted.end(),
                              [](const Wanted& a, const Wanted& b) { return a.LockFile == b.LockFile; }),
@@ -77,11 +79,12 @@ std::string FlockRunLocks::TargetLockName(const fs::path& canonicalNativePath) {
     return fmt::format("target-{:016x}.lock", hash);
 }
 
-FlockRunLocks::Wanted FlockRunLocks::ForTarget(std::u16string_view directory) {
+std::optional<FlockRunLocks::Wanted> FlockRunLocks::ForTarget(std::u16string_view directory) {
     std::u16string canonical = files_.Canonical(directory);
     const std::optional<fs::path> native = files_.Drives().ToNative(canonical);
-    if (!native) ThrowFileError(u"Cannot lock", directory, ERROR_PATH_NOT_FOUND, u"no such drive");
-    return {targetLockDirectory_ / TargetLockName(native->lexically_normal()), std::move(canonical)};
+    // Nothing can be written on a drive that does not exist: the run finds that out itself.
+    if (!native) return std::nullopt;
+    return Wanted{targetLockDirectory_ / TargetLockName(native->lexically_normal()), std::move(canonical)};
 }
 
 void FlockRunLocks::MakeTargetLockDirectory() const {

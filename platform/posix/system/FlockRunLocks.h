@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,7 +45,7 @@ private:
         std::u16string What;
     };
 
-    Wanted ForTarget(std::u16string_view directory);
+    std::optional<Wanted> ForTarget(std::u16string_view directory);
     void MakeTargetLockDirectory() const;
 
     WindowsFileSystem& files_;
