@@ -70,6 +70,7 @@ CommandLine::CommandLine(std::string providerPath)
     AddReintroduceCommand();
     AddReRootCommand();
     AddInstallCommand();
+    AddCatalogCommand();
 }
 
 void CommandLine::AddTargetOptions(CLI::App& command) {
@@ -84,6 +85,10 @@ void CommandLine::AddTargetOptions(CLI::App& command) {
     messages->excludes(folder)->excludes(subFolders);
     command.add_flag("--store-settings", request_.storeSettings,
                      "Store the options given as the defaults of later runs, as the dialog's OK does");
+    command.add_flag("--no-wait", request_.noWait,
+                     "Fail at once when another run works on the mailbox or the target directory, "
+                     "instead of waiting for it to finish");
+    command.add_flag("-v,--verbose", request_.verbose, "Also tell which message files were renamed when rewritten");
 }
 
 void CommandLine::AddSaveCommand() {
@@ -119,6 +124,10 @@ void CommandLine::AddSaveCommand() {
     save.add_flag("--without-mapi", request_.withoutMapi,
                   "Save even when the MAPI provider is not registered: every size then counts as unknown and "
                   "no image as inline");
+    save.add_flag("--include-signed", request_.includeSigned,
+                  "Also take attachments out of signed messages, which are left as they are otherwise: their "
+                  "signature goes with the change, since it would no longer verify (encrypted messages are "
+                  "always left as they are)");
 }
 
 void CommandLine::AddReintroduceCommand() {
@@ -151,6 +160,25 @@ void CommandLine::AddInstallCommand() {
     install.add_option("--provider", request_.providerPath, "The provider library to register")
         ->capture_default_str()
         ->check(CLI::ExistingFile);
+}
+
+void CommandLine::AddCatalogCommand() {
+    auto& catalog = *app_.add_subcommand(
+        "catalog", "The catalog of saved files: the files that links and body references name, which "
+                   "reintroduce, reroot and the send check follow and nothing else");
+    catalog.require_subcommand(1);
+    catalog.add_subcommand("list", "List every saved file the catalog records, with the message that refers to it")
+        ->callback([this] { request_.operation = Operation::CatalogList; });
+    catalog
+        .add_subcommand("check", "Check that every recorded file is still there with the bytes saved; exit 1 when "
+                                 "one is missing or changed")
+        ->callback([this] { request_.operation = Operation::CatalogCheck; });
+    auto& adopt = *catalog.add_subcommand(
+        "adopt", "Record the links of a mailbox that an earlier version or another machine made, for the files "
+                 "below a root you name; each file must be a regular file there");
+    adopt.callback([this] { request_.operation = Operation::CatalogAdopt; });
+    AddTargetOptions(adopt);
+    adopt.add_option("--root", request_.adoptRoot, "The directory the links' files are below")->required();
 }
 
 Request CommandLine::Parse(int argc, const char* const* argv) {

@@ -10,7 +10,7 @@
 
 namespace velmora::cli {
 
-enum class Operation { Save, Reintroduce, ReRoot, Install };
+enum class Operation { Save, Reintroduce, ReRoot, Install, CatalogList, CatalogCheck, CatalogAdopt };
 
 // What the command line asks for. An option left out is absent, and the
 // stored setting applies to it.
@@ -24,6 +24,9 @@ struct Request {
     std::vector<std::string> messages;
     std::optional<bool> subFolders;
     bool storeSettings = false;
+    // Fail at once instead of waiting while another run works on the mailbox or target.
+    bool noWait = false;
+    bool verbose = false;
 
     // save
     std::optional<std::string> targetDirectory;
@@ -35,6 +38,7 @@ struct Request {
     std::optional<std::uint8_t> ifExists;        // 0 rename, 1 overwrite, 2 ask
     std::optional<bool> folderDirectories;
     bool withoutMapi = false;
+    bool includeSigned = false;
 
     // reintroduce
     std::optional<bool> deleteFiles;
@@ -45,6 +49,9 @@ struct Request {
 
     // install
     std::string providerPath;
+
+    // catalog adopt
+    std::string adoptRoot;
 };
 
 // The program's command line (CLI11): sub-commands save, reintroduce,
@@ -68,6 +75,7 @@ private:
     void AddReintroduceCommand();
     void AddReRootCommand();
     void AddInstallCommand();
+    void AddCatalogCommand();
 
     CLI::App app_;
     Request request_;

@@ -8,7 +8,9 @@
 #include "base/Utf16.h"
 #include "engine/uOutlookManager.h"
 #include "mailstore/Mailbox.h"
+#include "velmora/CatalogReport.h"
 #include "velmora/InterruptSignal.h"
+#include "velmora/NativePaths.h"
 #include "velmora/MapiRegistration.h"
 #include "velmora/ProgramPlatform.h"
 #include "velmora/RunOptions.h"
@@ -106,12 +108,23 @@ void RunEngine(const Request& request, TOutlookManager& engine, Target& target, 
             }
             break;
         }
-        case Operation::Install: break;
+        case Operation::CatalogAdopt: {
+            const std::u16string root = ToEnginePath(request.adoptRoot, platform.Drives());
+            if (target.folder) {
+                engine.AdoptFolder(target.folder.Get(), subFolders, root);
+            } else {
+                engine.AdoptSelection(target.selection, root);
+            }
+            break;
+        }
+        case Operation::Install:
+        case Operation::CatalogList:
+        case Operation::CatalogCheck: break;
     }
 }
 
 int RunOperation(const Request& request, std::ostream& err) {
-    ProgramPlatform platform(request.storeSettings);
+    ProgramPlatform platform(request, err);
     TOutlookManager engine;
     ApplyOptions(request, engine.Config(), platform.Drives());
     auto mailbox = mailstore::Mailbox::Open(fs::path(request.mailbox));
@@ -163,11 +176,25 @@ int Install(const Request& request) {
     return kExitDone;
 }
 
+int ReportCatalog(const Request& request, std::ostream& err) {
+    ProgramPlatform platform(request, err);
+    if (request.operation == Operation::CatalogList) {
+        ListCatalog(std::cout, platform.Drives());
+        return kExitDone;
+    }
+    return CheckCatalog(std::cout, platform.Drives()) ? kExitDone : kExitFailed;
+}
+
 }  // namespace
 
 int Execute(const Request& request, std::ostream& err) {
     try {
-        return request.operation == Operation::Install ? Install(request) : RunOperation(request, err);
+        switch (request.operation) {
+            case Operation::Install: return Install(request);
+            case Operation::CatalogList:
+            case Operation::CatalogCheck: return ReportCatalog(request, err);
+            default: return RunOperation(request, err);
+        }
     } catch (const Exception& error) {
         err << "velmora: " << ToUtf8(ErrorText(error.Message())) << "\n";
     } catch (const std::exception& error) {

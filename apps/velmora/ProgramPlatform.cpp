@@ -1,17 +1,51 @@
 #include "velmora/ProgramPlatform.h"
 
+#include <system_error>
+
+#include "base/Exception.h"
+#include "base/Utf16.h"
+#include "posix/registry/CatalogFile.h"
 #include "velmora/NativePaths.h"
 
 namespace velmora::cli {
 
-ProgramPlatform::ProgramPlatform(bool storeSettings)
+namespace {
+
+namespace fs = std::filesystem;
+
+// The catalog's file, in a folder made for it when missing.
+fs::path CatalogFile() {
+    const fs::path file = posix::CatalogFileFromEnvironment();
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    return file;
+}
+
+std::vector<fs::path> StoreLockFiles(const Request& request) {
+    if (request.mailbox.empty()) return {};
+    return {fs::absolute(fs::path(request.mailbox)).lexically_normal() / ".velmora.lock"};
+}
+
+posix::LockWaiting Waiting(const Request& request, std::ostream& err) {
+    return {!request.noWait, [&err](const std::u16string& path) {
+                err << "velmora: Waiting for another run of velmora over " << ToUtf8(path) << " to finish...\n";
+                err.flush();
+            }};
+}
+
+}  // namespace
+
+ProgramPlatform::ProgramPlatform(const Request& request, std::ostream& err)
     : hives_(posix::HiveFiles::FromEnvironment()),
       stored_(hives_),
       seen_(stored_),
       runOnly_(seen_),
       files_(WithRootDrive(posix::DriveMap::FromEnvironment())),
       libraries_(files_.Drives()),
-      scope_(host::Platform{storeSettings ? static_cast<host::Registry*>(&seen_) : &runOnly_, &files_, &libraries_,
-                            &system_}) {}
+      catalogFile_(CatalogFile()),
+      catalog_(catalogFile_),
+      runLocks_(files_, StoreLockFiles(request), catalogFile_.parent_path() / "locks", Waiting(request, err)),
+      scope_(host::Platform{request.storeSettings ? static_cast<host::Registry*>(&seen_) : &runOnly_, &files_,
+                            &libraries_, &system_, &catalog_, &runLocks_}) {}
 
 }  // namespace velmora::cli

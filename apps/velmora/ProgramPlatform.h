@@ -1,12 +1,18 @@
 #pragma once
 
+#include <memory>
+#include <ostream>
+
+#include "catalog/SqliteCatalogStore.h"
 #include "host/Platform.h"
 #include "posix/registry/HiveFiles.h"
 #include "posix/registry/SqliteRegistry.h"
 #include "posix/system/DriveMap.h"
+#include "posix/system/FlockRunLocks.h"
 #include "posix/system/PosixLibraries.h"
 #include "posix/system/PosixSystem.h"
 #include "posix/system/WindowsFileSystem.h"
+#include "velmora/CommandLine.h"
 #include "velmora/RunOnlyRegistry.h"
 #include "velmora/VirtualStoreRegistry.h"
 
@@ -16,12 +22,15 @@ namespace velmora::cli {
 // drives of the environment plus the native root (WithRootDrive), the
 // registry hives of the environment (HiveFiles::FromEnvironment) seen as a
 // program without administrative rights sees them (VirtualStoreRegistry), the
-// file system, the system services and the library loader. Unless the
-// settings are to be stored, registry writes last only for the run
-// (RunOnlyRegistry).
+// file system, the system services and the library loader, the catalog of
+// saved files (posix::CatalogFileFromEnvironment, its folder made when
+// missing) and the run locks: the mailbox's lock file in its root and the
+// target directories' beside the catalog, waiting (and saying so on err)
+// unless the request says not to. Unless the settings are to be stored,
+// registry writes last only for the run (RunOnlyRegistry).
 class ProgramPlatform {
 public:
-    explicit ProgramPlatform(bool storeSettings);
+    ProgramPlatform(const Request& request, std::ostream& err);
     ProgramPlatform(const ProgramPlatform&) = delete;
     ProgramPlatform& operator=(const ProgramPlatform&) = delete;
 
@@ -36,6 +45,9 @@ private:
     posix::WindowsFileSystem files_;
     posix::PosixSystem system_;
     posix::PosixLibraries libraries_;
+    std::filesystem::path catalogFile_;
+    catalog::SqliteCatalogStore catalog_;
+    posix::FlockRunLocks runLocks_;
     host::PlatformScope scope_;
 };
 

@@ -64,7 +64,15 @@ std::optional<host::CatalogEntry> TFileCatalog::FindLink(const std::u16string& i
     return store_.FindByLink(identity);
 }
 
-bool TFileCatalog::Named(const std::u16string& pathKey) { return !store_.FindByPath(pathKey).empty(); }
+bool TFileCatalog::Needed(const std::u16string& pathKey) {
+    const auto entries = store_.FindByPath(pathKey);
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const auto& entry) { return entry.Reference != host::CatalogReference::Copy; });
+}
+
+void TFileCatalog::Forget(const std::u16string& pathKey) {
+    for (const auto& entry : store_.FindByPath(pathKey)) store_.Remove(entry.Id);
+}
 
 bool TFileCatalog::NamedByOtherItem(const std::u16string& pathKey, const std::u16string& itemId) {
     const auto entries = store_.FindByPath(pathKey);

@@ -53,8 +53,12 @@ public:
 
     // The entry of the link, when Velmora made it.
     std::optional<host::CatalogEntry> FindLink(const std::u16string& identity);
-    // Whether any entry names the file.
-    bool Named(const std::u16string& pathKey);
+    // Whether an item depends on the file: an entry of a link, a body
+    // reference or an attachment removed without either names it. (A copy
+    // of an attachment that stayed in its item keeps nothing alive.)
+    bool Needed(const std::u16string& pathKey);
+    // The file is gone: entries of copies that named it go too.
+    void Forget(const std::u16string& pathKey);
     // Whether an entry of another item than itemId names the file.
     bool NamedByOtherItem(const std::u16string& pathKey, const std::u16string& itemId);
 

@@ -141,13 +141,14 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
     return complete;
 }
 
-// A file goes only when no entry of the catalog names it any more (a link in
-// another item, in this walk or not), and only while it is the file read.
+// A file goes only when no item depends on it any more (a link in another
+// item, in this walk or not), and only while it is the file read.
 void TOutlookManager::DeleteReintroducedFiles(const FilesToDelete& files) {
     for (const auto& file : files) {
-        if (catalog_->Named(file.key)) continue;
+        if (catalog_->Needed(file.key)) continue;
         try {
-            host::TheFileSystem().OpenDirectory(DirectoryOf(file.path))->Remove(ExtractFileName(file.path), &file.status);
+            auto directory = host::TheFileSystem().OpenDirectory(DirectoryOf(file.path));
+            if (directory->Remove(ExtractFileName(file.path), &file.status)) catalog_->Forget(file.key);
         } catch (const host::HostError&) {
             // A file that will not go stays, as a copy.
         }

@@ -12,6 +12,7 @@
 
 #include "MapiProvider.h"
 #include "TestPlatform.h"
+#include "TrackedLinks.h"
 #include "addin/VelmoraAddIn_TLB.h"
 #include "base/Utf16.h"
 #include "com/ClassFactory.h"
@@ -149,6 +150,8 @@ TEST_F(ModuleTest, TheLibrarysSendGuardPutsTheFilesBackIntoAnOutgoingMail) {
     platform.WriteFile(u"C:\\Attachments\\report.pdf", "the report");
     auto& mail = b.LooseItem(sim::ItemKind::Mail, u"Outgoing").Link(u"C:\\Attachments\\report.pdf");
     auto& appointment = b.LooseItem(sim::ItemKind::Appointment, u"Meeting").Link(u"C:\\Attachments\\report.pdf");
+    testing_support::TrackLink(platform, mail, 1);
+    testing_support::TrackLink(platform, appointment, 1);
 
     sim::AddInLoader loader(u"Outlook", com::ComPtr<IDispatch>(b.App().AsDispatch()));
     ASSERT_EQ(StartHost(loader)[0].State, sim::AddInState::Connected);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <sstream>
 
 #include "base/Utf16.h"
@@ -107,7 +108,7 @@ fs::path ProgramEnvironment::GenerateMailbox(const std::string& name, int messag
 }
 
 MailboxContents ReadMailbox(const fs::path& mailbox) {
-    velmora::cli::ProgramPlatform platform(false);
+    velmora::cli::ProgramPlatform platform(velmora::cli::Request{}, std::cerr);
     auto store = mailstore::Mailbox::Open(mailbox);
     const fs::path scratchFile = fs::temp_directory_path() / ("velmora-read-back-" + std::to_string(getpid()));
     const std::u16string scratch = *platform.Drives().FromNative(scratchFile);

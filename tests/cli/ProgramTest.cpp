@@ -167,7 +167,9 @@ TEST_F(Program, BodyReferenceOnAnHtmlOnlyMessageGivenAsAFile) {
     EXPECT_EQ(FileFingerprint(saved / "plan.xlsx"), *before.contents.begin());
     const MessageContents after = ReadMailbox(mailbox).at(key);
     EXPECT_EQ(after.byValue + after.links, 0);
-    const std::u16string reference = u"Attachment extracted: <file://" + WindowsDirectory(saved) + u"plan.xlsx>\r\n\r\n";
+    // A file URI of the native path, which readers on this machine open.
+    const std::u16string reference =
+        u"Attachment extracted: <file://" + velmora::FromUtf8((saved / "plan.xlsx").string()) + u">\r\n\r\n";
     EXPECT_EQ(after.body.substr(0, reference.size()), reference) << velmora::ToUtf8(after.body);
     // An HTML-only message shows the reference in its HTML too.
     EXPECT_TRUE(Contains(ReadFile(MessageWithSubject(mailbox, "HTML only, with a spreadsheet")),

@@ -115,7 +115,7 @@ TEST_F(Log, LinesAsTheProgressWindowWritesThem) {
     engine_.OnAttachmentStatus(engine_, u"Z:\\saved\\b(1).pdf", u"Z:\\saved", asSaved);
     engine_.OnProcessAttachment(engine_, u"a.png");
     engine_.OnAttachmentStatus(engine_, u"a.png", u"Z:\\saved", asEmbeddedImage);
-    engine_.OnAttachmentStatus(engine_, u"a.png", u"Z:\\saved", static_cast<TAttachmentStatus>(14));
+    engine_.OnAttachmentStatus(engine_, u"a.png", u"Z:\\saved", static_cast<TAttachmentStatus>(200));
     engine_.OnProcessMail(engine_, u"Identical");
     engine_.OnProcessAttachment(engine_, u"c.txt");
     engine_.OnAttachmentStatus(engine_, u"Z:\\saved\\c.txt", u"Z:\\saved", asIdenticalFile);

@@ -10,10 +10,9 @@
 
 #include "MapiProvider.h"
 #include "TestPlatform.h"
+#include "TrackedLinks.h"
 #include "base/Format.h"
-#include "base/Sha256.h"
 #include "base/Utf16.h"
-#include "engine/FileCatalog.h"
 #include "engine/uOutlookManager.h"
 #include "sim/OutlookBuilder.h"
 
@@ -65,26 +64,8 @@ protected:
     std::string Read(std::u16string_view path) const { return platform.ReadFile(path); }
     bool Exists(std::u16string_view path) { return platform.FileSystem().FileExists(path); }
 
-    // Records the item's link at index in the catalog of saved files, as the
-    // save that made it would have: with the bytes given, else with those its
-    // file holds now.
     void Track(sim::Item& item, int index, std::optional<std::string> bytes = std::nullopt) {
-        auto& link = item.AttachmentAt(index);
-        auto wrapper = velmora::TOutlookItemFactory::CreateItem(item.Identity());
-        velmora::TFileCatalog catalog;
-        host::CatalogEntry entry;
-        entry.Path = link.Data().PathName;
-        entry.PathKey = catalog.PathKey(entry.Path);
-        entry.DirectoryKey = catalog.DirectoryKey(entry.Path);
-        const std::string content = bytes ? *bytes : Read(entry.Path);
-        velmora::Sha256 hash;
-        hash.Update(content.data(), content.size());
-        entry.Sha256 = velmora::Sha256::Hex(hash.Finish());
-        entry.Size = content.size();
-        entry.Reference = host::CatalogReference::Link;
-        entry.ItemId = item.EntryID();
-        entry.LinkId = catalog.LinkIdentity(*wrapper, link);
-        platform.Catalog().Add(entry);
+        testing_support::TrackLink(platform, item, index, std::move(bytes));
     }
 
     testing_support::TestPlatform platform;

@@ -120,7 +120,8 @@ TEST_P(EngineOverMailbox, SaveWithRemovalThenReintroduceGivesEveryByteBack) {
     auto meeting = Box().FindFolder(u"Inbox")->Items()->Item(3).As<Outlook::_MeetingItem>();
     ASSERT_TRUE(meeting);
     const std::u16string body = meeting->Body();
-    EXPECT_EQ(body.rfind(u"Attachment extracted: <file://C:\\Out\\Inbox\\agenda.pdf>\r\n\r\n", 0) == 0, mode == 1) << velmora::ToUtf8(body);
+    const std::u16string reference = u"Attachment extracted: <" + platform.FileSystem().FileUri(u"C:\\Out\\Inbox\\agenda.pdf");
+    EXPECT_EQ(body.rfind(reference + u">\r\n\r\n", 0) == 0, mode == 1) << velmora::ToUtf8(body);
     EXPECT_EQ(meeting->Attachments()->Count(), mode == 0 ? 1 : 0);
 
     engine.ReintroduceFolder(inbox.Get(), true, true);

@@ -137,6 +137,7 @@ TEST_F(Options, RootFoldersAreTrimmedMustBeGivenAndEndInABackslash) {
     // A link under the old root is moved under the new one, the roots joined by one backslash.
     platform.WriteFile(u"C:\\Old\\Sub\\a.txt", "linked");
     auto& mail = Inbox().Mail(u"m").Link(u"C:\\Old\\Sub\\a.txt");
+    testing_support::TrackLink(platform, mail, 1);
     b.MainExplorer().Select({&mail});
     Open();
     Dialog().ChoosePage(kPageReRoot);

@@ -42,17 +42,24 @@ TEST_F(ProgressLog, EachStatusKindAddsItsOutcomeToTheAttachmentLine) {
         u"Attachment link doesn't point to the source directory. Skipping.",
         u"Attachment link moved to D.",
         u"Destination file already exists, won't move the file.",
+        u"Attachment link not made by Velmora (F), left as it is.",
+        u"Linked file changed since it was saved (F), left as it is.",
+        u"Attachment's encoding is damaged: left in the message.",
+        u"Attachment could not be written (F). Skipping.",
+        u"F holds the saved attachment of another message, won't overwrite it.",
+        u"Attachment link adopted (F).",
     };
+    constexpr int kKnown = static_cast<int>(std::size(outcomes));
     window.OnProcessMail(u"S");
-    for (int kind = 0; kind <= 15; ++kind) {
+    for (int kind = 0; kind <= kKnown + 1; ++kind) {
         window.OnProcessAttachment(u"x");
         window.OnAttachmentStatus(u"F", u"D", static_cast<TAttachmentStatus>(kind));
-        const std::u16string expected = kind <= 13 ? u"   => Processing att. x... " + std::u16string(outcomes[kind])
-                                                   : u"   => Processing att. x...";
+        const std::u16string expected = kind < kKnown ? u"   => Processing att. x... " + std::u16string(outcomes[kind])
+                                                      : u"   => Processing att. x...";
         EXPECT_EQ(Log().back(), expected) << "kind " << kind;
     }
     window.OnAttachmentStatus(u"F", u"D", static_cast<TAttachmentStatus>(255));
-    EXPECT_EQ(Log().size(), 17u);
+    EXPECT_EQ(Log().size(), static_cast<std::size_t>(kKnown + 3));
 }
 
 TEST_F(ProgressLog, EachItemWithAttachmentsGetsOneHeader) {

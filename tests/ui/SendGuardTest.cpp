@@ -17,9 +17,12 @@ class SendGuard : public UiTest {
 protected:
     SendGuard() { platform.WriteFile(u"C:\\Files\\a.txt", "linked content"); }
 
-    // A mail being sent, linking to a file that exists, or not.
+    // A mail being sent, with a link that Velmora made to a file that exists, or not.
     sim::Item& Outgoing(bool fileExists = true) {
-        return b.LooseItem(sim::ItemKind::Mail, u"Outgoing").Link(fileExists ? u"C:\\Files\\a.txt" : u"C:\\Gone.txt");
+        auto& mail =
+            b.LooseItem(sim::ItemKind::Mail, u"Outgoing").Link(fileExists ? u"C:\\Files\\a.txt" : u"C:\\Gone.txt");
+        testing_support::TrackLink(platform, mail, 1, fileExists ? std::nullopt : std::optional<std::string>("gone"));
+        return mail;
     }
     VARIANT_BOOL Send(sim::Item& mail, VARIANT_BOOL cancel = VARIANT_FALSE) {
         dialog->CheckOutgoingMail(b.App().Identity(), sim::As<Outlook::_MailItem>(mail).Get(), cancel);
@@ -121,6 +124,7 @@ TEST_F(SendGuard, ACheckWhileAnotherCheckAsksLeavesItsEngineAlone) {
     auto& first = Outgoing();
     platform.WriteFile(u"C:\\Files\\b.txt", "second file");
     auto& second = b.LooseItem(sim::ItemKind::Mail, u"Second").Link(u"C:\\Files\\b.txt");
+    testing_support::TrackLink(platform, second, 1);
     VARIANT_BOOL secondCancel = VARIANT_TRUE;
     ui.Boxes().Answer(u"&Yes", [&] { secondCancel = Send(second); }).Answer(u"&Yes");
     EXPECT_EQ(Send(first), VARIANT_FALSE);

@@ -9,6 +9,7 @@
 
 #include "MapiProvider.h"
 #include "TestPlatform.h"
+#include "TrackedLinks.h"
 #include "engine/uOutlookManagerConfig.h"
 #include "sim/OutlookBuilder.h"
 #include "sim/ui/SimUserInterface.h"

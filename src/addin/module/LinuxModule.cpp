@@ -17,16 +17,22 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <cstdlib>
 #include <filesystem>
+#include <system_error>
+#include <vector>
 #include <memory>
 #include <optional>
 
 #include "addin/ComServer.h"
 #include "base/Utf16.h"
 #include "host/Platform.h"
+#include "catalog/SqliteCatalogStore.h"
+#include "posix/registry/CatalogFile.h"
 #include "posix/registry/HiveFiles.h"
 #include "posix/registry/SqliteRegistry.h"
 #include "posix/system/DriveMap.h"
+#include "posix/system/FlockRunLocks.h"
 #include "posix/system/PosixLibraries.h"
 #include "posix/system/PosixSystem.h"
 #include "posix/system/WindowsFileSystem.h"
@@ -54,14 +60,36 @@ private:
     std::unique_ptr<sim::ui::SimUserInterface> headless_;
 };
 
+// The catalog of saved files (posix::CatalogFileFromEnvironment), in a
+// folder made for it when missing.
+std::filesystem::path CatalogFile() {
+    const std::filesystem::path file = posix::CatalogFileFromEnvironment();
+    std::error_code error;
+    std::filesystem::create_directories(file.parent_path(), error);
+    return file;
+}
+
+// The lock file of the mailbox a host names in VELMORA_MAILBOX, which the
+// command line takes for its runs too.
+std::vector<std::filesystem::path> MailboxLockFiles() {
+    const char* mailbox = std::getenv("VELMORA_MAILBOX");
+    if (mailbox == nullptr || *mailbox == '\0') return {};
+    return {std::filesystem::absolute(mailbox).lexically_normal() / ".velmora.lock"};
+}
+
 class ModulePlatform {
 public:
+    // A run that finds another at work fails at once with its message: the
+    // host's window thread must not wait.
     ModulePlatform()
         : drives_(posix::DriveMap::FromEnvironment()),
           registry_(posix::HiveFiles::FromEnvironment()),
           fileSystem_(drives_),
           libraries_(drives_),
-          scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_}),
+          catalogFile_(CatalogFile()),
+          catalog_(catalogFile_),
+          runLocks_(fileSystem_, MailboxLockFiles(), catalogFile_.parent_path() / "locks", {}),
+          scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_, &catalog_, &runLocks_}),
           windows_(fileSystem_) {}
 
 private:
@@ -70,6 +98,9 @@ private:
     posix::WindowsFileSystem fileSystem_;
     posix::PosixSystem system_;
     posix::PosixLibraries libraries_;
+    std::filesystem::path catalogFile_;
+    catalog::SqliteCatalogStore catalog_;
+    posix::FlockRunLocks runLocks_;
     host::PlatformScope scope_;
     ModuleWindows windows_;
 };
