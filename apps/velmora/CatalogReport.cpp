@@ -20,6 +20,7 @@ const char* ReferenceWord(host::CatalogReference reference) {
         case host::CatalogReference::Link: return "link";
         case host::CatalogReference::Body: return "body";
         case host::CatalogReference::None: return "removed";
+        case host::CatalogReference::Reintroduced: return "back";
     }
     return "?";
 }

@@ -22,7 +22,7 @@ std::uint64_t AsUnsigned(std::int64_t value) { return static_cast<std::uint64_t>
 
 host::CatalogReference ReferenceOf(std::int64_t value, const CatalogStatement& statement) {
     if (value < static_cast<std::int64_t>(host::CatalogReference::Copy) ||
-        value > static_cast<std::int64_t>(host::CatalogReference::None)) {
+        value > static_cast<std::int64_t>(host::CatalogReference::Reintroduced)) {
         ThrowDamaged(statement.Connection().FileName(), u"an entry refers to its file in an unknown way");
     }
     return static_cast<host::CatalogReference>(value);

@@ -66,8 +66,10 @@ std::optional<host::CatalogEntry> TFileCatalog::FindLink(const std::u16string& i
 
 bool TFileCatalog::Needed(const std::u16string& pathKey) {
     const auto entries = store_.FindByPath(pathKey);
-    return std::any_of(entries.begin(), entries.end(),
-                       [](const auto& entry) { return entry.Reference != host::CatalogReference::Copy; });
+    return std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
+        return entry.Reference != host::CatalogReference::Copy &&
+               entry.Reference != host::CatalogReference::Reintroduced;
+    });
 }
 
 void TFileCatalog::Forget(const std::u16string& pathKey) {

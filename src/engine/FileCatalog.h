@@ -55,7 +55,8 @@ public:
     std::optional<host::CatalogEntry> FindLink(const std::u16string& identity);
     // Whether an item depends on the file: an entry of a link, a body
     // reference or an attachment removed without either names it. (A copy
-    // of an attachment that stayed in its item keeps nothing alive.)
+    // of an attachment that stayed in or came back to its item keeps nothing
+    // alive.)
     bool Needed(const std::u16string& pathKey);
     // The file is gone: entries of copies that named it go too.
     void Forget(const std::u16string& pathKey);

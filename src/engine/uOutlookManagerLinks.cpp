@@ -92,6 +92,11 @@ std::optional<host::CatalogEntry> TOutlookManager::KnownLink(TOutlookItem& item,
     return entry;
 }
 
+// Every attachment of the item is visited: an ordinary attachment or a link
+// that cannot be followed is reported and left, and the links before it
+// still come back (an item whose attachments were put back in their places
+// by an earlier run, or that holds attachments too small to save, would
+// otherwise keep its links for ever).
 bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToDelete& files) {
     ReportMail(item);
     const std::int32_t countBefore = item.GetAttachments()->Count();
@@ -101,7 +106,7 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
         if (!ReportUnreadableName(*attachment)) return false;
         if (attachment->Type() != Outlook::olByReference) {
             ReportStatus(attachment->FileName(), u"", asNotALink);
-            return false;
+            continue;
         }
         const std::u16string path = attachment->PathName();
         const auto entry = KnownLink(item, *attachment);
@@ -113,7 +118,8 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
         const TSavedFileCheck check = catalog_->Check(*entry);
         if (check.State == TSavedFileState::Missing) {
             ReportStatus(path, u"", asLinkNotFound);
-            return false;
+            complete = false;
+            continue;
         }
         if (check.State == TSavedFileState::Changed) {
             ReportStatus(path, u"", asLinkFileChanged);
@@ -130,7 +136,16 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
         added->SetPartProperties(entry->PartProperties);
         item.GetAttachments()->Remove(i);
         item.Save();
-        catalog_->Store().Remove(entry->Id);
+        // A run that is to delete the file marks it, so that a run after it
+        // deletes it should this one end before it could.
+        if (collect) {
+            host::CatalogEntry back = *entry;
+            back.Reference = host::CatalogReference::Reintroduced;
+            back.LinkId.clear();
+            catalog_->Store().Update(back);
+        } else {
+            catalog_->Store().Remove(entry->Id);
+        }
         ++attachmentCount_;
         ReportStatus(ExtractFileName(entry->Path), ExtractFilePath(entry->Path), asReintroduced);
         const bool listed = std::any_of(files.begin(), files.end(), [&](const auto& f) { return f.key == entry->PathKey; });
@@ -142,9 +157,21 @@ bool TOutlookManager::ReintroduceItem(TOutlookItem& item, bool collect, FilesToD
 }
 
 // A file goes only when no item depends on it any more (a link in another
-// item, in this walk or not), and only while it is the file read.
+// item, in this walk or not), and only while it is the file read: the files
+// of this walk, and those that runs before it put back but ended before
+// they could delete.
 void TOutlookManager::DeleteReintroducedFiles(const FilesToDelete& files) {
-    for (const auto& file : files) {
+    FilesToDelete candidates = files;
+    catalog_->Store().ForEach([&](const host::CatalogEntry& entry) {
+        if (entry.Reference != host::CatalogReference::Reintroduced) return;
+        if (std::any_of(candidates.begin(), candidates.end(), [&](const auto& f) { return f.key == entry.PathKey; })) {
+            return;
+        }
+        const TSavedFileCheck check = catalog_->Check(entry);
+        if (check.State == TSavedFileState::Same) candidates.push_back({entry.Path, entry.PathKey, check.Status});
+        if (check.State == TSavedFileState::Missing) catalog_->Store().Remove(entry.Id);
+    });
+    for (const auto& file : candidates) {
         if (catalog_->Needed(file.key)) continue;
         try {
             auto directory = host::TheFileSystem().OpenDirectory(DirectoryOf(file.path));

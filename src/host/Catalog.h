@@ -18,6 +18,9 @@ enum class CatalogReference : std::int32_t {
     Link = 1,  // a link attachment names the file
     Body = 2,  // a reference in the body names the file
     None = 3,  // the attachment was removed with nothing in its place
+    // The attachment is back in its item, and the file is to be deleted as
+    // soon as nothing else needs it.
+    Reintroduced = 4,
 };
 
 // One saved file and the attachment it holds.

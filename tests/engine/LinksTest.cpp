@@ -46,21 +46,26 @@ TEST_F(Links, ReintroducedLinksBecomeAttachmentsAtTheEnd) {
     for (const auto& attachment : saved) EXPECT_EQ(attachment->Type(), Outlook::olByValue);
     EXPECT_EQ(item.SaveCount(), 2);
     EXPECT_EQ(engine.AttachmentCount(), 2);
-    // The ordinary attachment abandoned the item: no message counted, files kept.
-    EXPECT_EQ(engine.MessageCount(), 0);
+    // The ordinary attachment is passed over: the item counts, files kept.
+    EXPECT_EQ(engine.MessageCount(), 1);
     EXPECT_TRUE(Exists(u"C:\\Att\\Inbox\\a.pdf"));
 }
 
-TEST_F(Links, AMissingFileLeavesTheItemAsItWas) {
+// A link that cannot be followed, or an ordinary attachment after the
+// links, does not keep the links before it from coming back.
+TEST_F(Links, AMissingFileIsReportedAndTheLinksBeforeItStillComeBack) {
     platform.WriteFile(u"C:\\Att\\a.pdf", "A");
-    auto& item = Inbox().Mail(u"m").Link(u"C:\\Att\\a.pdf").Link(u"C:\\Att\\gone.pdf");
+    auto& item = Inbox().Mail(u"m").Link(u"C:\\Att\\a.pdf").Link(u"C:\\Att\\gone.pdf").Attach(u"small.txt", "S");
     Track(item, 1);
     Track(item, 2, "gone");
     engine.ReintroduceFolder(InboxFolder(), false, true);
-    EXPECT_THAT(log.Events(), ElementsAre("folder Inbox", "mail m", "att gone.pdf", "status 10 C:\\Att\\gone.pdf | "));
-    EXPECT_EQ(item.SaveCount(), 0);
-    EXPECT_EQ(engine.MessageCount(), 0);
-    EXPECT_TRUE(Exists(u"C:\\Att\\a.pdf"));
+    EXPECT_THAT(log.Events(), ElementsAre("folder Inbox", "mail m", "att small.txt", "status 8 small.txt | ",
+                                          "att gone.pdf", "status 10 C:\\Att\\gone.pdf | ", "att a.pdf",
+                                          "status 9 a.pdf | C:\\Att\\"));
+    EXPECT_THAT(Paths(item), ElementsAre(u"C:\\Att\\gone.pdf", u"", u""));
+    EXPECT_EQ(item.SavedAttachments()[2]->Data().Content, "A");
+    EXPECT_EQ(engine.MessageCount(), 1);
+    EXPECT_FALSE(Exists(u"C:\\Att\\a.pdf"));
 }
 
 TEST_F(Links, AnItemWithoutAttachmentsCountsAndIsComplete) {
@@ -94,16 +99,16 @@ TEST_F(Links, ASharedFileIsReintroducedEverywhereAndDeletedOnceAfterTheWalk) {
 TEST_F(Links, AFileStillLinkedFromAnAbandonedItemIsNotDeleted) {
     platform.WriteFile(u"C:\\Att\\shared.pdf", "S");
     auto& inbox = Inbox();
-    auto& abandoned = inbox.Mail(u"abandoned").Link(u"C:\\Att\\shared.pdf").Link(u"C:\\Att\\missing.pdf");
+    auto& abandoned = inbox.Mail(u"abandoned").Link(u"C:\\Att\\shared.pdf").Link(u"C:\\Att\\unreadable.pdf");
     auto& done = inbox.Mail(u"done").Link(u"C:\\Att\\shared.pdf");
     Track(abandoned, 1);
-    Track(abandoned, 2, "missing");
     Track(done, 1);
+    abandoned.AttachmentAt(2).Faults().FailOn("FileName", E_FAIL, u"unreadable");
 
     engine.ReintroduceFolder(InboxFolder(), false, true);
 
     EXPECT_EQ(done.SavedAttachments()[0]->Data().Content, "S");
-    EXPECT_THAT(Paths(abandoned), ElementsAre(u"C:\\Att\\shared.pdf", u"C:\\Att\\missing.pdf"));
+    EXPECT_THAT(Paths(abandoned), ElementsAre(u"C:\\Att\\shared.pdf", u"C:\\Att\\unreadable.pdf"));
     EXPECT_EQ(Read(u"C:\\Att\\shared.pdf"), "S");
 }
 
