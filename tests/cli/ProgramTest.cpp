@@ -93,6 +93,26 @@ TEST_F(Program, FailuresExitNonZeroAndSayWhy) {
     EXPECT_TRUE(Contains(contact.err, "not a mail message, appointment, meeting request or task")) << contact.err;
 }
 
+TEST_F(Program, ErrorsShowTheControlCharactersOfNamesEscaped) {
+    const fs::path mailbox = environment_.GenerateMailbox("mail", 25, 0.5);
+    const Finished folder =
+        environment_.Velmora({"reintroduce", "--mailbox", mailbox.string(), "--folder", "Inbox\x1b[2J\a"});
+    EXPECT_EQ(folder.exitStatus, 1);
+    EXPECT_TRUE(Contains(folder.err, "No folder \"Inbox\\x1b[2J\\x07\"")) << folder.err;
+
+    const std::string forged = (mailbox / "cur" / "x\nvelmora: Done.\x1b]0;t\x07").string();
+    const Finished selection = environment_.Velmora({"reintroduce", "--mailbox", mailbox.string(), forged});
+    EXPECT_EQ(selection.exitStatus, 1);
+    EXPECT_TRUE(Contains(selection.err, "velmora: Skipping " + mailbox.string() +
+                                            "/cur/x\\nvelmora: Done.\\x1b]0;t\\x07: not a message file"))
+        << selection.err;
+    for (const std::string& err : {folder.err, selection.err}) {
+        EXPECT_EQ(err.find_first_of("\x1b\a\r"), std::string::npos);
+        // Every line is one of the program's own.
+        EXPECT_EQ(Occurrences(err, "\n"), Occurrences("\n" + err, "\nvelmora: "));
+    }
+}
+
 TEST_F(Program, SaveRerootAndReintroduceGiveEveryByteBack) {
     const fs::path earlier = environment_.Dir() / "earlier";
     const fs::path mailbox = environment_.GenerateMailbox("mail", 40, 3, earlier);
