@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 #include <map>
 
 #include "base/Utf16.h"
@@ -26,13 +27,30 @@ std::string Lower(std::string text) {
     return text;
 }
 
-std::optional<std::int32_t> WholeInteger(const std::string& text) {
+// The stored setting is a count of KB that a signed 32-bit value holds; a
+// negative one would be stored as a huge unsigned number.
+constexpr std::int32_t kLargestMinimumSizeKb = std::numeric_limits<std::int32_t>::max();
+
+std::optional<std::int32_t> MinimumSizeKb(const std::string& text) {
     std::int32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || text.empty()) return std::nullopt;
+    if (error != std::errc() || stop != end || text.empty() || value < 0) return std::nullopt;
     return value;
 }
+
+std::string MinimumSizeProblem(const std::string& typed) {
+    if (MinimumSizeKb(typed)) return {};
+    return "Invalid minimum size \"" + typed + "\": give a whole number of KB from 0 to " +
+           std::to_string(kLargestMinimumSizeKb);
+}
+
+// A directory of blanks is never what was meant: it would be created as such.
+std::string BlankDirectoryProblem(const std::string& typed) {
+    return Trim(FromUtf8(typed)).empty() ? "A directory name of blanks names no directory" : std::string();
+}
+
+const CLI::Validator kNotBlank(BlankDirectoryProblem, "DIR");
 
 // A choice of words mapped onto the stored numbers, letter case ignored.
 CLI::Option* AddChoice(CLI::App& command, const std::string& name, const std::map<std::string, std::uint8_t>& choices,
@@ -96,8 +114,9 @@ void CommandLine::AddSaveCommand() {
     save.callback([this] { request_.operation = Operation::Save; });
     AddTargetOptions(save);
     save.add_option_function<std::string>(
-        "-t,--to", [this](const std::string& directory) { request_.targetDirectory = directory; },
-        "The directory to save into (stored: LastToDir)");
+            "-t,--to", [this](const std::string& directory) { request_.targetDirectory = directory; },
+            "The directory to save into (stored: LastToDir)")
+        ->check(kNotBlank);
     AddSwitch(save, "remove", request_.remove,
               "Remove each saved attachment from its message (stored: LastRemoveAfterSaving)");
     AddChoice(save, "--replace", {{"link", 0}, {"body", 1}, {"none", 2}}, request_.replaceMode,
@@ -109,11 +128,9 @@ void CommandLine::AddSaveCommand() {
         "Save only these extensions, e.g. \"pdf, doc\" (stored as .pdf;.doc); \"\" for all "
         "(stored: SaveOnlyExtensions)");
     save.add_option_function<std::string>(
-            "--min-size", [this](const std::string& typed) { request_.minimumSizeKb = WholeInteger(typed); },
+            "--min-size", [this](const std::string& typed) { request_.minimumSizeKb = MinimumSizeKb(typed); },
             "Save only attachments of at least this many KB; 0 for all (stored: SaveOnlyBiggerThan)")
-        ->check(CLI::Validator(
-            [](std::string& typed) { return WholeInteger(typed) ? std::string() : "Invalid message maximum size"; },
-            "KB"));
+        ->check(CLI::Validator(MinimumSizeProblem, "KB"));
     AddSwitch(save, "inline-images", request_.inlineImages,
               "Save images that sit inside the message body too (stored: SaveInlineAttachments)");
     AddChoice(save, "--if-exists", {{"rename", 0}, {"overwrite", 1}, {"ask", 2}}, request_.ifExists,
@@ -146,10 +163,12 @@ void CommandLine::AddReRootCommand() {
     reroot.callback([this] { request_.operation = Operation::ReRoot; });
     AddTargetOptions(reroot);
     reroot.add_option_function<std::string>(
-        "--old-root", [this](const std::string& directory) { request_.oldRoot = directory; },
-        "The root the links point under now (default: the stored LastToDir)");
+            "--old-root", [this](const std::string& directory) { request_.oldRoot = directory; },
+            "The root the links point under now (default: the stored LastToDir)")
+        ->check(kNotBlank);
     reroot.add_option("--new-root", request_.newRoot, "The root to move the files and links to (created if missing)")
-        ->required();
+        ->required()
+        ->check(kNotBlank);
 }
 
 void CommandLine::AddInstallCommand() {

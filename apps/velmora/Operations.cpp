@@ -6,6 +6,7 @@
 
 #include "base/Format.h"
 #include "base/Utf16.h"
+#include "base/VisibleText.h"
 #include "engine/uOutlookManager.h"
 #include "mailstore/Mailbox.h"
 #include "velmora/CatalogReport.h"
@@ -37,8 +38,12 @@ std::int32_t CountItems(Outlook::MAPIFolder& folder, bool subFolders) {
     return count;
 }
 
+// Names, paths and messages that may come from a mailbox, with their control characters shown escaped.
+std::string Shown(std::u16string_view text) { return ToUtf8(VisibleControls(text)); }
+std::string Shown(std::string_view utf8) { return Shown(FromUtf8(utf8)); }
+
 void PrintWarnings(mailstore::Mailbox& mailbox, std::ostream& err) {
-    for (const auto& line : mailbox.TakeWarnings()) err << "velmora: " << line << "\n";
+    for (const auto& line : mailbox.TakeWarnings()) err << "velmora: " << Shown(line) << "\n";
 }
 
 Target ResolveTarget(const Request& request, mailstore::Mailbox& mailbox, bool subFolders, std::ostream& err) {
@@ -56,9 +61,11 @@ Target ResolveTarget(const Request& request, mailstore::Mailbox& mailbox, bool s
         auto item = mailbox.OpenMessage(fs::path(file));
         auto wrapper = item ? TOutlookItemFactory::CreateItem(item.Get()) : nullptr;
         if (!item) {
-            err << "velmora: Skipping " << file << ": not a message file of the mailbox " << request.mailbox << "\n";
+            err << "velmora: Skipping " << Shown(file) << ": not a message file of the mailbox "
+                << Shown(request.mailbox) << "\n";
         } else if (!wrapper || !wrapper->Initialized()) {
-            err << "velmora: Skipping " << file << ": not a mail message, appointment, meeting request or task\n";
+            err << "velmora: Skipping " << Shown(file)
+                << ": not a mail message, appointment, meeting request or task\n";
         } else {
             target.selection.push_back(std::move(wrapper));
         }
@@ -73,7 +80,7 @@ void RequireMapi(const ProgramPlatform& platform, std::ostream& err) {
     const auto problems = MapiProblems();
     if (problems.empty()) return;
     err << "velmora: the MAPI provider is not usable, so attachment sizes and inline images cannot be read:\n";
-    for (const auto& problem : problems) err << "  - " << ToUtf8(problem) << "\n";
+    for (const auto& problem : problems) err << "  - " << Shown(problem) << "\n";
     err << "  (registry hives: user " << platform.Hives().user.string() << ", machine "
         << platform.Hives().machine.string() << ")\n"
         << "Run \"velmora install\" to register it (as root: for every user of this machine; otherwise for you\n"
@@ -196,9 +203,9 @@ int Execute(const Request& request, std::ostream& err) {
             default: return RunOperation(request, err);
         }
     } catch (const Exception& error) {
-        err << "velmora: " << ToUtf8(ErrorText(error.Message())) << "\n";
+        err << "velmora: " << Shown(ErrorText(error.Message())) << "\n";
     } catch (const std::exception& error) {
-        err << "velmora: " << ToUtf8(ErrorText(FromUtf8(error.what()))) << "\n";
+        err << "velmora: " << Shown(ErrorText(FromUtf8(error.what()))) << "\n";
     }
     return kExitFailed;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Format.h"
+#include "base/VisibleText.h"
 #include "ui/ProcessLogText.h"
 
 namespace velmora::cli {
@@ -72,8 +73,8 @@ void TerminalLog::Finish() {
 }
 
 void TerminalLog::ProcessFolder(TOutlookManager& engine, const std::u16string& folderName) {
-    AppendLine(FolderLine(folderName));
-    folderName_ = folderName;
+    folderName_ = VisibleControls(folderName);
+    AppendLine(FolderLine(folderName_));
     messageSubject_.clear();
     attachmentName_.clear();
     UpdateStatus();
@@ -81,7 +82,7 @@ void TerminalLog::ProcessFolder(TOutlookManager& engine, const std::u16string& f
 }
 
 void TerminalLog::ProcessMail(TOutlookManager& engine, const std::u16string& subject) {
-    messageSubject_ = subject;
+    messageSubject_ = VisibleControls(subject);
     attachmentName_.clear();
     mailHeaderWritten_ = false;
     ++itemsStarted_;
@@ -94,15 +95,15 @@ void TerminalLog::ProcessAttachment(TOutlookManager& engine, const std::u16strin
         AppendLine(MailLine(messageSubject_));
         mailHeaderWritten_ = true;
     }
-    AppendLine(AttachmentLine(fileName));
-    attachmentName_ = fileName;
+    attachmentName_ = VisibleControls(fileName);
+    AppendLine(AttachmentLine(attachmentName_));
     UpdateStatus();
     PassOnCancel(engine);
 }
 
 void TerminalLog::AttachmentStatus(TOutlookManager& engine, const std::u16string& fileName,
                                    const std::u16string& directory, TAttachmentStatus kind) {
-    const std::u16string outcome = AttachmentStatusText(fileName, directory, kind);
+    const std::u16string outcome = AttachmentStatusText(VisibleControls(fileName), VisibleControls(directory), kind);
     if (!outcome.empty()) {
         // An outcome with no line to join (none written yet) stands on a line of its own.
         if (openLine_) {
@@ -122,7 +123,7 @@ void TerminalLog::FileExists(TOutlookManager&, const std::u16string& fileName, c
     if (overwriteMode_ != 2) return;
     // The attachment's line first, so that the question follows what it is about.
     WriteOpenLine();
-    switch (question_.Ask(FileExistsQuestion(fileName, directory))) {
+    switch (question_.Ask(FileExistsQuestion(VisibleControls(fileName), VisibleControls(directory)))) {
         case OverwriteAnswer::Yes: answer = 1; break;
         case OverwriteAnswer::No: answer = 0; break;
         case OverwriteAnswer::NoToAll:

@@ -13,7 +13,9 @@ namespace velmora::cli {
 
 // The engine's listener on a terminal, as the progress window is on the
 // desktop: one line per folder, per item that has attachments and per
-// attachment, with the outcome appended to the attachment's line; a
+// attachment, with the outcome appended to the attachment's line (names,
+// subjects and paths with their control characters shown escaped, so that
+// a message can neither run escape sequences nor forge log lines); a
 // progress line with the counters; the "file already exists" question; and
 // cancellation, which the handlers pass on to the engine as soon as
 // cancelRequested says so.

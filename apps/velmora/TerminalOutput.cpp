@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "base/Utf16.h"
+#include "base/VisibleText.h"
 
 namespace velmora::cli {
 
@@ -42,7 +43,7 @@ TerminalOutput TerminalOutput::ForStandardOutput() {
 
 void TerminalOutput::WriteLine(std::u16string_view text) {
     EraseProgress();
-    std::string utf8 = ToUtf8(text);
+    std::string utf8 = ToUtf8(VisibleControlsKeepingLines(text));
     for (std::size_t cr; (cr = utf8.find("\r\n")) != std::string::npos;) utf8.erase(cr, 1);
     out_ << utf8 << '\n';
     DrawProgress();
@@ -51,7 +52,7 @@ void TerminalOutput::WriteLine(std::u16string_view text) {
 
 void TerminalOutput::ShowProgress(std::u16string_view text, bool force) {
     if (!interactive_) return;
-    progress_ = FitToWidth(text, width_ - 1);
+    progress_ = FitToWidth(VisibleControls(text), width_ - 1);
     const auto now = std::chrono::steady_clock::now();
     if (!force && progressShown_ && now - lastDrawn_ < kRedrawInterval) return;
     EraseProgress();
@@ -67,7 +68,7 @@ void TerminalOutput::HideProgress() {
 
 void TerminalOutput::WritePrompt(std::u16string_view text) {
     EraseProgress();
-    out_ << ToUtf8(text);
+    out_ << ToUtf8(VisibleControls(text));
     out_.flush();
 }
 

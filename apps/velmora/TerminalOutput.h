@@ -11,7 +11,9 @@ namespace velmora::cli {
 // line is a progress line that is redrawn in place below the log lines
 // (at most every 100 ms unless forced); elsewhere (a pipe, a file, a dumb
 // terminal) only the log lines are written. Every line is flushed at once, so
-// that a reader of a pipe sees the run as it goes.
+// that a reader of a pipe sees the run as it goes. No control character
+// reaches the terminal but the line breaks of WriteLine: the others are
+// shown escaped (VisibleControls).
 class TerminalOutput {
 public:
     TerminalOutput(std::ostream& out, bool interactive, std::size_t width);

@@ -31,6 +31,8 @@ bool QtMessagePump::ProcessPendingEvents() {
     application->installEventFilter(&catcher);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     application->removeEventFilter(&catcher);
+    // The request was the host's: its own loop must still see it once the run is over.
+    if (catcher.Caught()) QCoreApplication::postEvent(application, new QEvent(QEvent::Quit));
     return catcher.Caught();
 }
 

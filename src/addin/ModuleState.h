@@ -11,8 +11,8 @@ namespace velmora {
 // with the add-in object's own, and read by the event handlers.
 com::ComPtr<IDispatch>& ModuleApplication();
 
-// The main dialog's single instance: created on first demand, freed when the
-// add-in disconnects.
+// The main dialog's single instance: created on first demand, let go when
+// the add-in disconnects (see TfrmVelmora::Release).
 std::unique_ptr<TfrmVelmora>& MainDialog();
 
 }  // namespace velmora

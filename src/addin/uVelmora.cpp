@@ -48,6 +48,9 @@ HRESULT Guarded(Body&& body) {
     }
 }
 
+// Keeps the module loaded while a dialog the host let go finishes its run.
+struct TModuleLock final : TModuleObject {};
+
 void ShowHostRefused() {
     host::MessageBoxRequest box;
     box.Text = u"This Add-in only supports Word , Outlook and Excel.";
@@ -165,7 +168,9 @@ HRESULT TVelmora::OnDisconnection(Office::ext_DisconnectMode RemoveMode, SAFEARR
             // must not keep sinks whose sources are let go here.
             DisconnectSinks();
         }
-        MainDialog().reset();
+        // This may be an event that a run of the dialog serves: the run is
+        // cancelled, and the dialog goes once it has returned.
+        TfrmVelmora::Release(std::move(MainDialog()), std::make_shared<TModuleLock>());
         ToolBar.Reset();
         ContextButton.Reset();
         MainButton.Reset();

@@ -2,6 +2,7 @@
 
 #include "base/Format.h"
 #include "engine/ConfigError.h"
+#include "host/HostError.h"
 #include "host/Platform.h"
 
 namespace velmora {
@@ -12,20 +13,29 @@ namespace {
     throw EConfigClass(Format(u"Invalid data type for '%s'", {name}));
 }
 
+template <class Call>
+auto OnRegistry(Call&& call) {
+    try {
+        return call(host::TheRegistry());
+    } catch (const host::HostError& error) {
+        throw EConfigClass(error.Message());
+    }
+}
+
 }  // namespace
 
 bool TConfigRegistry::OpenKey(std::u16string_view path, bool canCreate) {
     if (path.starts_with(u'\\')) path.remove_prefix(1);
-    host::Registry& registry = host::TheRegistry();
-    bool opened = canCreate && registry.CreateKey(root_, path) == ERROR_SUCCESS;
-    if (!opened) opened = registry.KeyExists(root_, path);
+    const bool opened = OnRegistry([&](host::Registry& registry) {
+        return (canCreate && registry.CreateKey(root_, path) == ERROR_SUCCESS) || registry.KeyExists(root_, path);
+    });
     if (opened) currentKey_ = std::u16string(path);
     return opened;
 }
 
 std::optional<host::RegistryValue> TConfigRegistry::Query(std::u16string_view name) const {
     if (!currentKey_) return std::nullopt;
-    return host::TheRegistry().QueryValue(root_, *currentKey_, name);
+    return OnRegistry([&](host::Registry& registry) { return registry.QueryValue(root_, *currentKey_, name); });
 }
 
 bool TConfigRegistry::ValueExists(std::u16string_view name) const { return Query(name).has_value(); }
@@ -45,8 +55,10 @@ std::u16string TConfigRegistry::ReadString(std::u16string_view name) const {
 }
 
 void TConfigRegistry::Write(std::u16string_view name, const host::RegistryValue& value) {
-    if (!currentKey_ || host::TheRegistry().SetValue(root_, *currentKey_, name, value) != ERROR_SUCCESS)
-        throw EConfigClass(Format(u"Failed to set data for '%s'", {name}));
+    const bool written = currentKey_ && OnRegistry([&](host::Registry& registry) {
+        return registry.SetValue(root_, *currentKey_, name, value) == ERROR_SUCCESS;
+    });
+    if (!written) throw EConfigClass(Format(u"Failed to set data for '%s'", {name}));
 }
 
 void TConfigRegistry::WriteInteger(std::u16string_view name, std::int32_t value) {
@@ -59,7 +71,8 @@ void TConfigRegistry::WriteString(std::u16string_view name, std::u16string_view 
 
 bool TConfigRegistry::DeleteValue(std::u16string_view name) {
     if (!ValueExists(name)) return true;
-    return host::TheRegistry().DeleteValue(root_, *currentKey_, name) == ERROR_SUCCESS;
+    return OnRegistry(
+        [&](host::Registry& registry) { return registry.DeleteValue(root_, *currentKey_, name) == ERROR_SUCCESS; });
 }
 
 }  // namespace velmora

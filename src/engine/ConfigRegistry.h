@@ -12,7 +12,9 @@ namespace velmora {
 // The settings store's view of the registry: one root, one current key, and
 // the value operations the store needs. Every call goes to
 // host::TheRegistry(). Until a key is open, no value exists and every write
-// fails.
+// fails. A registry that cannot be read (host::HostError) fails every call
+// with EConfigClass and the registry's message: settings that cannot be read
+// must not pass for settings never stored.
 class TConfigRegistry {
 public:
     explicit TConfigRegistry(host::RegistryRoot root) : root_(root) {}

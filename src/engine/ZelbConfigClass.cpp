@@ -51,8 +51,9 @@ void TZelbConfigClass::OpenRootKey() {
     if (!Registry)
         Registry = std::make_unique<TConfigRegistry>(UseLocalMachine ? host::RegistryRoot::LocalMachine
                                                                      : host::RegistryRoot::CurrentUser);
-    // A key that cannot be opened is not reported here: loading then finds
-    // nothing and the first write fails.
+    // A key that is missing and cannot be created is not reported here:
+    // loading then finds nothing and the first write fails. A registry that
+    // cannot be read fails here (EConfigClass), never passing for an empty one.
     Registry->OpenKey(u"\\" + Key_, true);
 }
 

@@ -31,7 +31,9 @@ struct RegistryValue {
 // the case they were created with; the empty value name is the key's
 // default value. Results are Win32 error codes: ERROR_SUCCESS,
 // ERROR_FILE_NOT_FOUND for a missing key or value, ERROR_ACCESS_DENIED for
-// a hive that cannot be written.
+// a hive that cannot be written. Reads answer "missing" only for what is
+// missing: a store that cannot be read throws HostError with a message that
+// names it.
 class Registry {
 public:
     virtual ~Registry() = default;

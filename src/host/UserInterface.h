@@ -58,8 +58,10 @@ class MessagePump {
 public:
     virtual ~MessagePump() = default;
     // Serves every pending event of the user-interface thread and returns
-    // when none is left. A quit request among them is consumed, not passed
-    // on; the result says whether one was taken.
+    // when none is left. A quit request among them is not served here; the
+    // result says whether there was one. The request stays the host's: a
+    // pump over the host's event loop posts it again once done, so that the
+    // host quits when the run is over.
     virtual bool ProcessPendingEvents() = 0;
 };
 

@@ -1,5 +1,8 @@
 #include "ui/frm_Velmora.h"
 
+#include <exception>
+#include <utility>
+
 #include "base/Format.h"
 #include "base/Utf16.h"
 #include "host/Platform.h"
@@ -35,6 +38,31 @@ std::uint8_t IndexSetting(int itemIndex) { return static_cast<std::uint8_t>(item
 TfrmVelmora::TfrmVelmora() : view_(host::TheWindows().CreateMainDialog(*this)) {}
 
 TfrmVelmora::~TfrmVelmora() { FormDestroy(); }
+
+void TfrmVelmora::ServingEvents(const std::function<void()>& handler) {
+    ++handlersServing_;
+    std::exception_ptr failure;
+    try {
+        handler();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (--handlersServing_ == 0 && self_) {
+        // Released meanwhile: nothing of the dialog is touched after this.
+        std::shared_ptr<void> keepAlive = std::move(keepAlive_);
+        std::unique_ptr<TfrmVelmora> last = std::move(self_);
+        last.reset();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TfrmVelmora::Release(std::unique_ptr<TfrmVelmora> dialog, std::shared_ptr<void> keepAlive) {
+    if (!dialog || dialog->handlersServing_ == 0) return;
+    TfrmVelmora& released = *dialog;
+    if (released.engine_) released.engine_->Cancel();
+    released.keepAlive_ = std::move(keepAlive);
+    released.self_ = std::move(dialog);
+}
 
 void TfrmVelmora::EnsureEngine(IUnknown* application) {
     if (!engine_) engine_ = std::make_unique<TOutlookManager>();
@@ -180,29 +208,33 @@ void TfrmVelmora::FormDestroy() {
 
 void TfrmVelmora::btnCancelClick() { view_->Hide(); }
 
+void TfrmVelmora::btnTipsClick() {
+    ServingEvents([] {
+        RunHandler([] {
+            TfrmWelcome welcome;
+            welcome.ShowModal();
+        });
+    });
+}
+
+void TfrmVelmora::btnDirToClick(host::DirButton sender) {
+    ServingEvents([&] {
+        RunHandler([&] {
+            host::TextField& field = sender == host::DirButton::btnMoveTo     ? view_->edtMoveTo()
+                                     : sender == host::DirButton::btnMoveFrom ? view_->edtMoveFrom()
+                                                                              : view_->edtDirTo();
+            pathDialog_.SetDirectory(field.Text());
+            if (pathDialog_.Execute()) field.SetText(pathDialog_.Directory());
+        });
+    });
+}
+
 void TfrmVelmora::btnAboutClick() {
     RunHandler([] { host::TheShell().Open(kAboutPage); });
 }
 
 void TfrmVelmora::btnDonateClick() {
     RunHandler([] { host::TheShell().Open(kDonatePage); });
-}
-
-void TfrmVelmora::btnTipsClick() {
-    RunHandler([] {
-        TfrmWelcome welcome;
-        welcome.ShowModal();
-    });
-}
-
-void TfrmVelmora::btnDirToClick(host::DirButton sender) {
-    RunHandler([&] {
-        host::TextField& field = sender == host::DirButton::btnMoveTo     ? view_->edtMoveTo()
-                                 : sender == host::DirButton::btnMoveFrom ? view_->edtMoveFrom()
-                                                                          : view_->edtDirTo();
-        pathDialog_.SetDirectory(field.Text());
-        if (pathDialog_.Execute()) field.SetText(pathDialog_.Directory());
-    });
 }
 
 void TfrmVelmora::chkRemoveClick() { view_->rgpReplace().SetEnabled(view_->chkRemove().Checked()); }

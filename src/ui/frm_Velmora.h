@@ -44,6 +44,14 @@ public:
     // The engine, none before the first opening and after a send check.
     TOutlookManager* Engine() const { return engine_.get(); }
 
+    // Lets the dialog go, as the add-in does when the host unloads it. A
+    // handler that serves the host's events (a run pumping messages, a send
+    // check, a modal window) may be on the stack below that call: then its
+    // run is cancelled, and the dialog with its engine and progress window
+    // lives on, with keepAlive (what must outlive them, such as the module's
+    // code), until the last such handler has returned. Otherwise all goes now.
+    static void Release(std::unique_ptr<TfrmVelmora> dialog, std::shared_ptr<void> keepAlive);
+
     // Handlers. FormShow runs when the dialog is shown, FormDestroy when it goes.
     void FormShow();
     void FormDeactivate() override;
@@ -70,6 +78,10 @@ private:
         int& holds_;
     };
 
+    // Runs a handler that may serve the host's events; a release that came
+    // meanwhile frees the dialog when the last one returns, as its last act.
+    void ServingEvents(const std::function<void()>& handler);
+
     using SelectionRun = std::function<void(TMailSelection& items)>;
     using FolderRun = std::function<void(Outlook::MAPIFolder* folder)>;
 
@@ -85,6 +97,7 @@ private:
 
     void Process();
     void ShowProgress(bool start);
+    void RunPage(int page);
     void RunSave();
     void RunReintroduce();
     void RunReRoot();
@@ -106,6 +119,11 @@ private:
     // pumping (OK, a send check): a send check arriving meanwhile must not
     // release it.
     int engineHolds_ = 0;
+    // Handlers on the stack that serve the host's events, and the dialog's
+    // ownership of itself once released while one of them ran.
+    int handlersServing_ = 0;
+    std::unique_ptr<TfrmVelmora> self_;
+    std::shared_ptr<void> keepAlive_;
 };
 
 }  // namespace velmora

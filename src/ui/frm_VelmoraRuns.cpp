@@ -5,9 +5,11 @@
 namespace velmora {
 
 void TfrmVelmora::btnProcessClick() {
-    RunHandler([this] {
-        EngineHold hold(engineHolds_);
-        Process();
+    ServingEvents([this] {
+        RunHandler([this] {
+            EngineHold hold(engineHolds_);
+            Process();
+        });
     });
 }
 
@@ -31,23 +33,28 @@ void TfrmVelmora::Process() {
     std::exception_ptr failure;
     try {
         engine_->ResetCounters();
-        switch (view.pgcAction().ActivePage()) {
-            case kPageSave:
-                RunSave();
-                break;
-            case kPageReintroduce:
-                RunReintroduce();
-                break;
-            default:
-                RunReRoot();
-                break;
-        }
+        // The progress window has pumped: a host that let the dialog go meanwhile gets no run.
+        if (!self_) RunPage(view.pgcAction().ActivePage());
     } catch (...) {
         failure = std::current_exception();
     }
     ShowProgress(false);
     view.Hide();
     if (failure) std::rethrow_exception(failure);
+}
+
+void TfrmVelmora::RunPage(int page) {
+    switch (page) {
+        case kPageSave:
+            RunSave();
+            break;
+        case kPageReintroduce:
+            RunReintroduce();
+            break;
+        default:
+            RunReRoot();
+            break;
+    }
 }
 
 void TfrmVelmora::ShowProgress(bool start) {

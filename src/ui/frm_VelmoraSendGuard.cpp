@@ -34,19 +34,21 @@ host::MessageBoxRequest SendAnywayQuestion() {
 }  // namespace
 
 void TfrmVelmora::CheckOutgoingMail(IUnknown* application, Outlook::_MailItem* mail, VARIANT_BOOL& cancel) {
-    if (engineHolds_ > 0 || (engine_ && engine_->Busy())) {
-        // The dialog's engine is in the middle of something (a run, another
-        // check): check with an engine of our own and leave that one alone.
-        TOutlookManager engine;
-        engine.Connect(application);
-        if (!engine.Connected()) throw EVelmoraException(u"Error connecting to Outlook application");
-        GuardMail(engine, mail, cancel);
-        return;
-    }
-    EngineHold hold(engineHolds_);
-    EnsureEngine(application);
-    GuardMail(*engine_, mail, cancel);
-    ReleaseEngine();
+    ServingEvents([&] {
+        if (engineHolds_ > 0 || (engine_ && engine_->Busy())) {
+            // The dialog's engine is in the middle of something (a run, another
+            // check): check with an engine of our own and leave that one alone.
+            TOutlookManager engine;
+            engine.Connect(application);
+            if (!engine.Connected()) throw EVelmoraException(u"Error connecting to Outlook application");
+            GuardMail(engine, mail, cancel);
+            return;
+        }
+        EngineHold hold(engineHolds_);
+        EnsureEngine(application);
+        GuardMail(*engine_, mail, cancel);
+        ReleaseEngine();
+    });
 }
 
 void TfrmVelmora::GuardMail(TOutlookManager& engine, Outlook::_MailItem* mail, VARIANT_BOOL& cancel) {

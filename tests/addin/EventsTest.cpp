@@ -1,8 +1,11 @@
 // Clicks and ItemSend reaching the add-in through the host's connection
 // points, and what shutting it down leaves connected.
 
+#include <fstream>
+
 #include "AddInFixture.h"
 #include "addin/ModuleState.h"
+#include "base/Utf16.h"
 
 namespace addin_test {
 namespace {
@@ -55,6 +58,23 @@ TEST_F(AddInEventsTest, AClickThatCannotConnectShowsTheErrorBoxAndReturnsToTheHo
     EXPECT_EQ(box.Text, u"Error connecting to Outlook application.");
     EXPECT_EQ(box.Icon, host::MessageIcon::Error);
     EXPECT_EQ(box.Buttons, std::vector<std::u16string>{u"OK"});
+}
+
+TEST_F(AddInEventsTest, SettingsThatCannotBeReadAreReportedNotReplacedByTheDefaults) {
+    b.MainExplorer().ShowFolder(&Inbox());
+    Start();
+    std::ofstream(platform.Hives().user, std::ios::binary | std::ios::trunc) << std::string(4096, 'x');
+
+    EXPECT_FALSE(MainButton().Click());
+
+    ASSERT_EQ(ui.Boxes().Shown().size(), 1u);
+    const host::MessageBoxRequest& box = ui.Boxes().Shown()[0].Request;
+    EXPECT_EQ(box.Icon, host::MessageIcon::Error);
+    EXPECT_NE(box.Text.find(u"The user's registry hive " + velmora::FromUtf8(platform.Hives().user.string()) +
+                            u" cannot be read (file is not a database)"),
+              std::u16string::npos)
+        << velmora::ToUtf8(box.Text);
+    EXPECT_FALSE(ui.Dialog().Visible());
 }
 
 TEST_F(AddInEventsTest, SendingAMailWithLinksRunsTheSendGuardAndCancelStopsIt) {

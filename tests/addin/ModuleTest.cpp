@@ -3,10 +3,12 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,39 @@ ProgramRun RegistrationTool(const std::string& arguments) {
     return run;
 }
 
+// What this process writes to standard error meanwhile, as a host's log would keep it.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() : file_(std::tmpfile()), saved_(dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        dup2(fileno(file_), STDERR_FILENO);
+    }
+    ~StandardErrorCapture() {
+        Restore();
+        std::fclose(file_);
+    }
+    std::string Text() {
+        Restore();
+        std::string text;
+        std::rewind(file_);
+        for (int c; (c = std::fgetc(file_)) != EOF;) text += static_cast<char>(c);
+        return text;
+    }
+
+private:
+    void Restore() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        std::cerr.flush();
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
+
+    std::FILE* file_;
+    int saved_;
+};
+
 bool LibraryLoaded() {
     void* handle = dlopen(kLibrary, RTLD_NOW | RTLD_NOLOAD);
     if (handle != nullptr) dlclose(handle);
@@ -65,6 +100,7 @@ protected:
         b.Store(u"Personal Folders").Folder(u"Inbox");
     }
     ~ModuleTest() override {
+        unsetenv("VELMORA_HEADLESS_UI");
         unsetenv("VELMORA_USER_REGISTRY");
         unsetenv("VELMORA_MACHINE_REGISTRY");
         unsetenv("VELMORA_DRIVES");
@@ -83,6 +119,7 @@ protected:
 };
 
 TEST_F(ModuleTest, RegisteredByTheToolTheAddInIsLoadedConnectedAndUnloadedByTheHost) {
+    setenv("VELMORA_HEADLESS_UI", "1", 1);
     const ProgramRun registration = RegistrationTool(std::string("'") + kLibrary + "'");
     EXPECT_EQ(registration.status, 0);
     EXPECT_EQ(registration.output, std::string("DllRegisterServer in \"") + kLibrary + "\" succeeded.\n");
@@ -145,7 +182,8 @@ TEST_F(ModuleTest, RegisteredByTheToolTheAddInIsLoadedConnectedAndUnloadedByTheH
     EXPECT_TRUE(StartHost(loader).empty());
 }
 
-TEST_F(ModuleTest, TheLibrarysSendGuardPutsTheFilesBackIntoAnOutgoingMail) {
+TEST_F(ModuleTest, TheLibrarysHeadlessSendGuardAnswersCancelAndSaysSoOnStandardError) {
+    setenv("VELMORA_HEADLESS_UI", "1", 1);
     ASSERT_EQ(RegistrationTool(std::string("-s '") + kLibrary + "'").status, 0);
     platform.WriteFile(u"C:\\Attachments\\report.pdf", "the report");
     auto& mail = b.LooseItem(sim::ItemKind::Mail, u"Outgoing").Link(u"C:\\Attachments\\report.pdf");
@@ -156,14 +194,38 @@ TEST_F(ModuleTest, TheLibrarysSendGuardPutsTheFilesBackIntoAnOutgoingMail) {
     sim::AddInLoader loader(u"Outlook", com::ComPtr<IDispatch>(b.App().AsDispatch()));
     ASSERT_EQ(StartHost(loader)[0].State, sim::AddInState::Connected);
 
-    // Nobody answers the library's headless question: its default, "&Yes".
-    EXPECT_TRUE(b.App().Send(mail));
+    // Nobody answers the library's headless question: its Esc answer, Cancel, sends nothing.
+    StandardErrorCapture err;
+    EXPECT_FALSE(b.App().Send(mail));
+    const std::string written = err.Text();
     ASSERT_EQ(mail.CurrentAttachments().size(), 1u);
-    EXPECT_EQ(mail.CurrentAttachments()[0]->Data().Type, Outlook::olByValue);
-    EXPECT_EQ(mail.CurrentAttachments()[0]->Data().Content, "the report");
+    EXPECT_EQ(mail.CurrentAttachments()[0]->Data().Type, Outlook::olByReference);
+    EXPECT_NE(written.find("velmora: Information: The message you are trying to send contains removed attachments"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("[Cancel]\n"), std::string::npos) << written;
 
     EXPECT_TRUE(b.App().Send(appointment));
     EXPECT_EQ(appointment.CurrentAttachments()[0]->Data().Type, Outlook::olByReference);
+}
+
+TEST_F(ModuleTest, WithoutAQtApplicationOrTheHeadlessRequestNoWindowOpensAndTheClickSaysWhy) {
+    ASSERT_EQ(RegistrationTool(std::string("-s '") + kLibrary + "'").status, 0);
+    sim::AddInLoader loader(u"Outlook", com::ComPtr<IDispatch>(b.App().AsDispatch()));
+    ASSERT_EQ(StartHost(loader)[0].State, sim::AddInState::Connected);
+
+    const int connections = b.App().Faults().Calls("GetNamespace");
+    StandardErrorCapture err;
+    b.App().Bars().Find(u"VelmoraCommandBar")->ControlAt(1).Click();
+    const std::string written = err.Text();
+    EXPECT_EQ(b.App().Faults().Calls("GetNamespace"), connections) << "the dialog's engine was connected";
+    EXPECT_NE(written.find("velmora: Velmora: Velmora opens no window here: the host runs no Qt application, and it "
+                           "did not ask for the headless windows (VELMORA_HEADLESS_UI=1 before loading "
+                           "libvelmora.so) [OK]\n"),
+              std::string::npos)
+        << written;
+    // The test's own headless windows were never used: the library has none of its own here.
+    EXPECT_TRUE(ui.Boxes().Shown().empty());
 }
 
 TEST_F(ModuleTest, AUsersRegistrationIsFoundInTheUsersHive) {

@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "base/Utf16.h"
+#include "base/VisibleText.h"
 
 using namespace velmora;
 
@@ -56,4 +57,20 @@ TEST(LetterCase, KeepsEveryCharactersUtf8Length) {
         ASSERT_EQ(ToUtf8(UpperCase(one)).size(), length) << static_cast<unsigned>(c);
         ASSERT_EQ(ToUtf8(LowerCase(one)).size(), length) << static_cast<unsigned>(c);
     }
+}
+
+TEST(VisibleControls, EscapesControlsAndBidiOverridesOnly) {
+    EXPECT_EQ(VisibleControls(u"\x1b[2J\a\b\t\r\n\x7f\u0085\u009b"), u"\\x1b[2J\\x07\\x08\\t\\r\\n\\x7f\\x85\\x9b");
+    EXPECT_EQ(VisibleControls(u"invoice\u202Efdp.exe \u2066x\u2069"), u"invoice\\u202efdp.exe \\u2066x\\u2069");
+    // Paths, letters of every plane, the marks that only hint at a direction and U+2028 stay as they are.
+    const std::u16string plain = u"Z:\\saved\\Отчёт 日本 \U0001F4CE \u200F\u2028 \u00a0";
+    EXPECT_EQ(VisibleControls(plain), plain);
+    EXPECT_EQ(VisibleControls(std::u16string(1, u'\0')), u"\\x00");
+    // Escaping what is escaped already changes nothing.
+    EXPECT_EQ(VisibleControls(VisibleControls(u"a\x1b\nb")), VisibleControls(u"a\x1b\nb"));
+}
+
+TEST(VisibleControls, KeepingLinesKeepsOnlyWholeLineBreaks) {
+    EXPECT_EQ(VisibleControlsKeepingLines(u"one\r\ntwo\nthree\rover\x1b[1A"), u"one\r\ntwo\nthree\\rover\\x1b[1A");
+    EXPECT_EQ(VisibleControlsKeepingLines(u"end\r"), u"end\\r");
 }

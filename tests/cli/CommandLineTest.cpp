@@ -38,7 +38,7 @@ Parsed ParseArguments(std::vector<std::string> arguments) {
 TEST(CommandLine, SaveTakesEveryOptionOfTheDialog) {
     const Parsed parsed = ParseArguments({"save", "--mailbox", "mail", "--folder", "Inbox/Sub", "--subfolders", "-t",
                                           "/home/me/Attachments", "--remove", "--replace", "body", "--extensions",
-                                          "pdf, doc", "--min-size", "-5", "--inline-images", "--if-exists", "ASK",
+                                          "pdf, doc", "--min-size", "2147483647", "--inline-images", "--if-exists", "ASK",
                                           "--no-folder-dirs", "--store-settings", "--without-mapi"});
     ASSERT_TRUE(parsed.request) << parsed.err;
     const Request& request = *parsed.request;
@@ -50,7 +50,7 @@ TEST(CommandLine, SaveTakesEveryOptionOfTheDialog) {
     EXPECT_EQ(request.remove, true);
     EXPECT_EQ(request.replaceMode, 1);
     EXPECT_EQ(request.extensions, u".pdf;.doc");
-    EXPECT_EQ(request.minimumSizeKb, -5);
+    EXPECT_EQ(request.minimumSizeKb, 2147483647);
     EXPECT_EQ(request.inlineImages, true);
     EXPECT_EQ(request.ifExists, 2);
     EXPECT_EQ(request.folderDirectories, false);
@@ -121,8 +121,15 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndSayWhy) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "A subcommand is required"},
         {{"save"}, "--mailbox is required"},
-        {{"save", "--mailbox", "m", "--min-size", "abc"}, "Invalid message maximum size"},
-        {{"save", "--mailbox", "m", "--min-size", "10KB"}, "Invalid message maximum size"},
+        {{"save", "--mailbox", "m", "--min-size", "abc"}, "Invalid minimum size \"abc\""},
+        {{"save", "--mailbox", "m", "--min-size", "10KB"}, "Invalid minimum size \"10KB\""},
+        {{"save", "--mailbox", "m", "--min-size", "-5"},
+         "Invalid minimum size \"-5\": give a whole number of KB from 0 to 2147483647"},
+        {{"save", "--mailbox", "m", "--min-size", "2147483648"}, "from 0 to 2147483647"},
+        {{"save", "--mailbox", "m", "--to", "   "}, "--to: A directory name of blanks names no directory"},
+        {{"save", "--mailbox", "m", "-t", ""}, "A directory name of blanks"},
+        {{"reroot", "--mailbox", "m", "--new-root", " \t "}, "--new-root: A directory name of blanks"},
+        {{"reroot", "--mailbox", "m", "--old-root", "  ", "--new-root", "/srv"}, "--old-root: A directory name"},
         {{"save", "--mailbox", "m", "--replace", "shortcut"}, "--replace"},
         {{"save", "--mailbox", "m", "--folder", "Inbox", "cur/1"}, "excludes"},
         {{"reroot", "--mailbox", "m"}, "--new-root is required"},

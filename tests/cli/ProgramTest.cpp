@@ -77,7 +77,8 @@ TEST_F(Program, FailuresExitNonZeroAndSayWhy) {
         {{"save", "--mailbox", mailbox.string()}, 1, "has no value MAPI"},
         {{"save", "--mailbox", mailbox.string()}, 1, "Run \"velmora install\""},
         {{"reintroduce", "--mailbox", mailbox.string(), "--folder", "Inbox/Nowhere"}, 1, "No folder \"Inbox/Nowhere\""},
-        {{"reroot", "--mailbox", mailbox.string(), "--new-root", "  "}, 1, "Error: destination directory not specified."},
+        {{"reroot", "--mailbox", mailbox.string(), "--new-root", "  "}, 2, "--new-root: A directory name of blanks"},
+        {{"save", "--mailbox", mailbox.string(), "--to", "   ", "--without-mapi"}, 2, "--to: A directory name"},
         {{"reintroduce", "--mailbox", mailbox.string(), MessageWithSubject(mailbox, "Contact: Jordan Sample")}, 1,
          "No message selected."},
         {{"reintroduce", "--mailbox", mailbox.string(), "--bogus"}, 2, "--bogus"},
@@ -90,6 +91,26 @@ TEST_F(Program, FailuresExitNonZeroAndSayWhy) {
     const Finished contact = environment_.Velmora(
         {"reintroduce", "--mailbox", mailbox.string(), MessageWithSubject(mailbox, "Contact: Jordan Sample")});
     EXPECT_TRUE(Contains(contact.err, "not a mail message, appointment, meeting request or task")) << contact.err;
+}
+
+TEST_F(Program, ErrorsShowTheControlCharactersOfNamesEscaped) {
+    const fs::path mailbox = environment_.GenerateMailbox("mail", 25, 0.5);
+    const Finished folder =
+        environment_.Velmora({"reintroduce", "--mailbox", mailbox.string(), "--folder", "Inbox\x1b[2J\a"});
+    EXPECT_EQ(folder.exitStatus, 1);
+    EXPECT_TRUE(Contains(folder.err, "No folder \"Inbox\\x1b[2J\\x07\"")) << folder.err;
+
+    const std::string forged = (mailbox / "cur" / "x\nvelmora: Done.\x1b]0;t\x07").string();
+    const Finished selection = environment_.Velmora({"reintroduce", "--mailbox", mailbox.string(), forged});
+    EXPECT_EQ(selection.exitStatus, 1);
+    EXPECT_TRUE(Contains(selection.err, "velmora: Skipping " + mailbox.string() +
+                                            "/cur/x\\nvelmora: Done.\\x1b]0;t\\x07: not a message file"))
+        << selection.err;
+    for (const std::string& err : {folder.err, selection.err}) {
+        EXPECT_EQ(err.find_first_of("\x1b\a\r"), std::string::npos);
+        // Every line is one of the program's own.
+        EXPECT_EQ(Occurrences(err, "\n"), Occurrences("\n" + err, "\nvelmora: "));
+    }
 }
 
 TEST_F(Program, SaveRerootAndReintroduceGiveEveryByteBack) {

@@ -165,6 +165,37 @@ TEST_F(Log, TheQuestionFollowsItsAttachmentsLineAndToAllAnswersLastUntilTheNextR
     EXPECT_EQ(question_.asked.size(), 4u);
 }
 
+TEST_F(Log, ControlCharactersFromMessagesAreShownEscapedAndOneAttachmentStaysOneLine) {
+    log_.AttachEngine(&engine_);
+    log_.Start(1);
+    engine_.OnProcessFolder(engine_, u"Inbox\a");
+    engine_.OnProcessMail(engine_, u"Invoice\n   => Processing att. forged.pdf... Attachment saved as x.");
+    engine_.OnProcessAttachment(engine_, u"\x1b]0;owned\x07\x1b[2Jreport\u202Efdp.exe");
+    engine_.OnAttachmentStatus(engine_, u"Z:\\saved\\\x1b[31mred.pdf", u"Z:\\saved", asSaved);
+    EXPECT_EQ(Conflict(u"r\r.pdf"), 0);
+    log_.Finish();
+    const std::string shown = Shown();
+    EXPECT_EQ(shown.substr(0, shown.find("== FINISHED")),
+              "Processing folder Inbox\\x07\n"
+              " => Processing mail Invoice\\n   => Processing att. forged.pdf... Attachment saved as x.\n"
+              "   => Processing att. \\x1b]0;owned\\x07\\x1b[2Jreport\\u202efdp.exe... Attachment saved as "
+              "Z:\\saved\\\\x1b[31mred.pdf.\n");
+    ASSERT_EQ(question_.asked.size(), 1u);
+    EXPECT_EQ(question_.asked[0], FileExistsQuestion(u"r\\r.pdf", u"Z:\\saved"));
+}
+
+TEST(TerminalLines, NoControlCharacterReachesTheTerminalButTheLineBreaks) {
+    std::ostringstream shown;
+    TerminalOutput output(shown, true, 200);
+    output.WriteLine(u"first\r\nsecond \x1b[1A\rover");
+    output.ShowProgress(u"Processing Inbox / a\nb\x1b", true);
+    output.WritePrompt(u"?\a ");
+    EXPECT_EQ(shown.str(),
+              "first\nsecond \\x1b[1A\\rover\n"
+              "Processing Inbox / a\\nb\\x1b\r\x1b[K"
+              "?\\x07 ");
+}
+
 TEST_F(Log, DetachingClearsTheEnginesHandlers) {
     log_.AttachEngine(&engine_);
     EXPECT_TRUE(engine_.OnProcessFolder && engine_.OnFileExists);

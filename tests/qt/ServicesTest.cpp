@@ -83,28 +83,49 @@ TEST(MessagePump, ServesPendingEventsAndReportsNoQuit) {
     EXPECT_EQ(served, 1);
 }
 
-TEST(MessagePump, APostedQuitIsReportedAndConsumed) {
+TEST(MessagePump, APostedQuitIsReportedByEveryPumpAndReachesTheApplicationAfterThem) {
     QuitWatcher watcher;
     qtui::QtMessagePump pump;
     QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
     EXPECT_TRUE(pump.ProcessPendingEvents());
     EXPECT_EQ(watcher.quits, 0);
-    EXPECT_FALSE(pump.ProcessPendingEvents());
-    // Outside the pump, a quit goes on to the application.
-    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+    // The run goes on pumping until it has cancelled: each pump sees the request again.
+    EXPECT_TRUE(pump.ProcessPendingEvents());
+    EXPECT_EQ(watcher.quits, 0);
+    // Back in the host's loop, the application gets it, once.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(watcher.quits, 1);
     QCoreApplication::processEvents();
     EXPECT_EQ(watcher.quits, 1);
 }
 
-TEST(MessagePump, AQuitFromAHandlerInsideANestedPumpIsTakenByTheInnerPump) {
+TEST(MessagePump, TheHostsLoopStillQuitsAfterARunThatPumpedItsQuitRequest) {
+    qtui::QtMessagePump pump;
+    bool reported = false;
+    QTimer::singleShot(0, [&] {
+        // A run started from an event of the host's loop; the user quits the host meanwhile.
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+        reported = pump.ProcessPendingEvents();
+    });
+    // Should the request be lost, the loop would run until this ends it with 99.
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(reported);
+}
+
+TEST(MessagePump, AQuitInsideANestedPumpIsReportedThereAndReachesTheApplicationOnce) {
+    QuitWatcher watcher;
     qtui::QtMessagePump pump;
     bool innerSawQuit = false;
     QTimer::singleShot(0, [&] {
         QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
         innerSawQuit = pump.ProcessPendingEvents();
     });
-    EXPECT_FALSE(pump.ProcessPendingEvents());
+    pump.ProcessPendingEvents();
     EXPECT_TRUE(innerSawQuit);
+    EXPECT_EQ(watcher.quits, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(watcher.quits, 1);
 }
 
 TEST(Clipboard, HoldsTextAndBitmaps) {

@@ -24,6 +24,7 @@ TEST_F(Options, ExtensionListIsNormalisedStoredAndShownLowerCasedAtTheNextOpenin
         {u"*.*", u"."},              {u"  ", u""},      {u"DOC,Xls", u".DOC;.Xls"}};
     for (const auto& [typed, normalised] : table) {
         Open();
+        Dialog().Type(Dialog().edtDirTo(), u"C:\\Out");
         Dialog().Type(Dialog().edtExt(), typed);
         Dialog().ClickOk();
         EXPECT_EQ(Dialog().edtExt().Text(), normalised) << ToUtf8(typed);

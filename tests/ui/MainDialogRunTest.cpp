@@ -121,6 +121,7 @@ TEST_F(Run, TipsHidesTheIdleDialogButNotOneThatIsRunning) {
     EXPECT_TRUE(Stored().DisplayedWelcomeMsg());
 
     Open();
+    SaveToOut();
     bool visibleAfterTips = false;
     ui.Pump().Post([&] {
         Open();  // the add-in's button, pressed during the run

@@ -113,7 +113,10 @@ TEST_F(SendGuard, ACheckWhileAQuestionIsUpLeavesTheDialogsEngineInPlace) {
     auto& mail = Outgoing();
     TOutlookManager* engine = dialog->Engine();
     Dialog().Type(Dialog().edtDirTo(), u"C:\\Created");
-    ui.Boxes().Answer(u"&Yes", [&] { Send(mail); });
+    ui.Boxes().Answer(u"&Yes", [&] {
+        ui.Boxes().Answer(u"&Yes");
+        Send(mail);
+    });
     Dialog().ClickOk();
     EXPECT_FALSE(IsLink(mail));
     EXPECT_EQ(Stored().LastToDir(), u"C:\\Created");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,8 @@ protected:
     host::PlatformScope frozen{{&platform.Registry(), &platform.FileSystem(), &platform.Libraries(), &clock,
                                 &platform.Catalog(), &platform.RunLocks()}};
     sim::OutlookBuilder b;
-    sim::ui::SimUserInterface ui;
+    std::ostringstream boxLog;
+    sim::ui::SimUserInterface ui{boxLog};
     std::unique_ptr<velmora::TfrmVelmora> dialog = std::make_unique<velmora::TfrmVelmora>();
 };
 

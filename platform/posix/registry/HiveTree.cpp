@@ -57,6 +57,14 @@ bool IsKnownValueType(std::uint32_t type) {
            type == static_cast<std::uint32_t>(RegistryValueType::Dword);
 }
 
+HiveContent HiveTree::Content() {
+    auto statement = db_.Prepare(
+        "SELECT count(*), sum(type = 'table' AND name IN ('reg_keys', 'reg_values')) FROM sqlite_master");
+    statement.Step();
+    if (statement.Integer(0) == 0) return HiveContent::Empty;
+    return statement.Integer(1) == 2 ? HiveContent::Hive : HiveContent::Foreign;
+}
+
 void HiveTree::CreateSchema() { db_.Execute(kSchema); }
 
 std::optional<HiveTree::KeyId> HiveTree::FindChild(KeyId parent, std::u16string_view name) {

@@ -18,6 +18,11 @@ std::vector<std::u16string> SplitKeyPath(std::u16string_view path);
 // Whether the number is one of the value types the registry keeps.
 bool IsKnownValueType(std::uint32_t type);
 
+// What a hive file holds: nothing yet (a new file, or one whose first write
+// never completed, as SQLite sees a file of 0 bytes), the registry's tables,
+// or tables of something else.
+enum class HiveContent { Empty, Hive, Foreign };
+
 // Keys and values of one hive file, inside a transaction the caller holds.
 // Every key is a row below its parent; the roots a file holds are rows with
 // parent 0 named after the root. Names keep their case; lookups go through
@@ -28,6 +33,7 @@ public:
 
     explicit HiveTree(SqliteConnection& db) : db_(db) {}
 
+    HiveContent Content();
     // Needs a write transaction; a no-op on a file that has the tables.
     void CreateSchema();
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 namespace posix {
 
 namespace {
@@ -67,9 +69,13 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& file, OpenMode m
     int flags = mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     int result = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
     if (result != SQLITE_OK) {
-        SqliteFailure failure(result & 0xFF, db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result));
+        std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
+        // SQLite's "unable to open database file" does not say why.
+        if (const int error = db_ != nullptr ? sqlite3_system_errno(db_) : 0; error != 0) {
+            message += std::string(": ") + std::strerror(error);
+        }
         sqlite3_close(db_);
-        throw failure;
+        throw SqliteFailure(result & 0xFF, message);
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);
     try {

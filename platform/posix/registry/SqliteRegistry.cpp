@@ -4,6 +4,9 @@
 
 #include <system_error>
 
+#include "base/Format.h"
+#include "base/Utf16.h"
+#include "host/HostError.h"
 #include "posix/registry/HiveAccess.h"
 
 namespace posix {
@@ -39,6 +42,21 @@ bool FileExists(const std::filesystem::path& file) {
     return std::filesystem::exists(file, ignored);
 }
 
+// A hive that is there but cannot be read: named, with what to do about it,
+// since settings or registrations read from it would otherwise be taken as
+// never written.
+host::HostError Unreadable(RegistryRoot root, const std::filesystem::path& file, std::u16string_view reason,
+                           LONG code) {
+    const bool user = root == RegistryRoot::CurrentUser;
+    return host::HostError(
+        HRESULT_FROM_WIN32(code),
+        velmora::Format(u"The %s registry hive %s cannot be read (%s). %s",
+                        {user ? u"user's" : u"machine's", velmora::FromUtf8(file.string()), reason,
+                         user ? u"Restore it from a backup, or move it aside to start again with the default settings"
+                              : u"Restore it from a backup, or move it aside and register the MAPI provider and "
+                                u"the add-in again"}));
+}
+
 }  // namespace
 
 const std::filesystem::path& SqliteRegistry::FileOf(RegistryRoot root) const {
@@ -49,14 +67,24 @@ template <class Result, class Action>
 Result SqliteRegistry::Read(RegistryRoot root, std::u16string_view path, Result missing, Action action) {
     const auto& file = FileOf(root);
     if (!FileExists(file)) return missing;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(file, ignored)) {
+        throw Unreadable(root, file, u"it is a directory", ERROR_ACCESS_DENIED);
+    }
     try {
         SqliteConnection db(file, OpenMode::ReadOnly);
         SqliteTransaction transaction(db, TransactionKind::Read);
         HiveTree tree(db);
+        switch (tree.Content()) {
+            case HiveContent::Empty: return missing;
+            case HiveContent::Foreign:
+                throw Unreadable(root, file, u"it holds a database of something else", ERROR_REGISTRY_CORRUPT);
+            case HiveContent::Hive: break;
+        }
         auto key = tree.FindKey(RootName(root), SplitKeyPath(path));
         return key ? action(tree, *key) : missing;
-    } catch (const SqliteFailure&) {
-        return missing;
+    } catch (const SqliteFailure& failure) {
+        throw Unreadable(root, file, velmora::FromUtf8(failure.what()), Win32CodeOf(failure));
     }
 }
 
@@ -72,6 +100,7 @@ LONG SqliteRegistry::Write(RegistryRoot root, MissingFile missingFile,
         SqliteConnection db(file, OpenMode::ReadWriteCreate);
         SqliteTransaction transaction(db, TransactionKind::Write);
         HiveTree tree(db);
+        if (tree.Content() == HiveContent::Foreign) return ERROR_REGISTRY_CORRUPT;
         tree.CreateSchema();
         LONG result = action(tree);
         if (result == ERROR_SUCCESS) transaction.Commit();

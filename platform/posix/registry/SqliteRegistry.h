@@ -28,9 +28,13 @@ inline constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
 // CreateKey. The roots themselves cannot be deleted (ERROR_ACCESS_DENIED).
 //
 // Failures of the store (a corrupt file, a full disk, a lock held past the
-// busy timeout) never throw: writes return ERROR_REGISTRY_CORRUPT,
-// ERROR_DISK_FULL or ERROR_REGISTRY_IO_FAILED and change nothing; reads
-// behave as if the key or value were missing.
+// busy timeout) make writes return ERROR_REGISTRY_CORRUPT, ERROR_DISK_FULL
+// or ERROR_REGISTRY_IO_FAILED and change nothing. A hive file that is there
+// but cannot be read (damaged, a database of something else, a directory,
+// no permission) makes every read throw host::HostError naming the hive and
+// how to repair it: what it holds must never pass for missing. A file of
+// 0 bytes is what SQLite and the first write take for a new database, so it
+// reads as empty, as a missing file does.
 class SqliteRegistry final : public host::Registry {
 public:
     explicit SqliteRegistry(HiveFiles files) : files_(std::move(files)) {}
@@ -52,7 +56,7 @@ private:
 
     const std::filesystem::path& FileOf(host::RegistryRoot root) const;
     // Runs `action` on the existing key in one read transaction; a missing
-    // file, key or a store failure gives `missing`.
+    // file or key gives `missing`, a file that cannot be read throws.
     template <class Result, class Action>
     Result Read(host::RegistryRoot root, std::u16string_view path, Result missing, Action action);
     // Runs `action` on the existing key in one write transaction, committed

@@ -1,10 +1,11 @@
 #pragma once
 
 // Message boxes answered from a script that a test sets, recording every
-// box shown.
+// box shown and writing it, with its answer, where someone may read it.
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ struct ShownBox {
 
 class MessageBoxScript final : public host::MessageBoxes {
 public:
-    explicit MessageBoxScript(Desktop& desktop) : desktop_(desktop) {}
+    // Each box shown is written to log, with the answer it got.
+    MessageBoxScript(Desktop& desktop, std::ostream& log) : desktop_(desktop), log_(&log) {}
 
     // The next box is answered by the button of that caption; whileShown
     // runs first, as events served while the box is up. A box that has no
@@ -29,8 +31,9 @@ public:
     // The next box is closed by other means than its buttons.
     MessageBoxScript& Dismiss();
 
-    // Unscripted boxes take their default button. Boxes other than system
-    // boxes take the focus while they are up.
+    // Nobody is there to read an unscripted box: it takes its Esc answer,
+    // which never agrees to anything (no overwrite, no send). Boxes other
+    // than system boxes take the focus while they are up.
     int Show(const host::MessageBoxRequest& request) override;
 
     const std::vector<ShownBox>& Shown() const { return shown_; }
@@ -51,8 +54,10 @@ private:
     };
 
     int ChosenButton(const host::MessageBoxRequest& request, const Step& step) const;
+    void Write(const host::MessageBoxRequest& request, int answer) const;
 
     Desktop& desktop_;
+    std::ostream* log_;
     std::deque<Step> script_;
     std::vector<ShownBox> shown_;
 };

@@ -1,11 +1,15 @@
 #include "sim/ui/SimUserInterface.h"
 
+#include <iostream>
 #include <stdexcept>
 
 namespace sim::ui {
 
-SimUserInterface::SimUserInterface()
-    : scope_(host::UserInterface{&boxes_, &pump_, &clipboard_, &shell_, &folderBrowser_, this}) {}
+SimUserInterface::SimUserInterface() : SimUserInterface(std::cerr) {}
+
+SimUserInterface::SimUserInterface(std::ostream& boxLog)
+    : boxes_(desktop_, boxLog),
+      scope_(host::UserInterface{&boxes_, &pump_, &clipboard_, &shell_, &folderBrowser_, this}) {}
 
 MainDialog& SimUserInterface::Dialog() {
     if (dialog_ == nullptr) throw std::logic_error("no main dialog");

@@ -7,6 +7,7 @@
 //   ui.Pump().Post([&] { ui.ProgressLog().ClickCancel(); });
 
 #include <memory>
+#include <ostream>
 
 #include "host/UserInterface.h"
 #include "sim/ui/ActionPump.h"
@@ -22,7 +23,9 @@ namespace sim::ui {
 
 class SimUserInterface final : public host::WindowFactory {
 public:
+    // The message boxes shown are written to standard error, or to boxLog.
     SimUserInterface();
+    explicit SimUserInterface(std::ostream& boxLog);
     SimUserInterface(const SimUserInterface&) = delete;
     SimUserInterface& operator=(const SimUserInterface&) = delete;
 
@@ -50,7 +53,7 @@ public:
 
 private:
     Desktop desktop_;
-    MessageBoxScript boxes_{desktop_};
+    MessageBoxScript boxes_;
     ActionPump pump_;
     RecordingClipboard clipboard_;
     RecordingShell shell_;

@@ -9,10 +9,13 @@
 // A host that sets VELMORA_USER_REGISTRY, VELMORA_MACHINE_REGISTRY and
 // VELMORA_DRIVES before loading the library shares its hives and drives.
 //
-// Its windows: the Qt views (platform/qt) when the host process runs a
-// QApplication at that first use, as a desktop host does; otherwise the
-// headless ones (platform/sim/ui), where nobody answers a box and each takes
-// its default button.
+// Its windows, chosen at that first use: the Qt views (platform/qt) when the
+// host process runs a QApplication, as a desktop host does; else the
+// headless ones (platform/sim/ui) when the host asked for them by setting
+// VELMORA_HEADLESS_UI=1 before loading the library: each message box is
+// written to standard error and takes its Esc answer (never overwrite,
+// never send). Otherwise no window opens at all (RefusedWindows): a click
+// writes why to standard error and runs nothing.
 
 #include <dlfcn.h>
 
@@ -23,7 +26,9 @@
 #include <vector>
 #include <memory>
 #include <optional>
+#include <string_view>
 
+#include "RefusedWindows.h"
 #include "addin/ComServer.h"
 #include "base/Utf16.h"
 #include "host/Platform.h"
@@ -43,14 +48,21 @@
 
 namespace {
 
+bool HeadlessRequested() {
+    const char* value = std::getenv("VELMORA_HEADLESS_UI");
+    return value != nullptr && std::string_view(value) == "1";
+}
+
 class ModuleWindows {
 public:
     explicit ModuleWindows(const posix::WindowsFileSystem& fileSystem) {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
             qt_ = std::make_unique<qtui::QtUserInterface>(fileSystem);
             qtScope_.emplace(qt_->Services());
-        } else {
+        } else if (HeadlessRequested()) {
             headless_ = std::make_unique<sim::ui::SimUserInterface>();
+        } else {
+            refused_ = std::make_unique<linuxaddin::RefusedWindows>();
         }
     }
 
@@ -58,6 +70,7 @@ private:
     std::unique_ptr<qtui::QtUserInterface> qt_;
     std::optional<host::UserInterfaceScope> qtScope_;
     std::unique_ptr<sim::ui::SimUserInterface> headless_;
+    std::unique_ptr<linuxaddin::RefusedWindows> refused_;
 };
 
 // The catalog of saved files (posix::CatalogFileFromEnvironment), in a
