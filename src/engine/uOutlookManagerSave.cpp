@@ -97,6 +97,27 @@ TWrittenAttachment WriteTemporary(host::Directory& directory, Outlook::Attachmen
     return written;
 }
 
+// Whether the name is base itself or one of its numbered names (base(n).ext),
+// letter case aside: where an earlier save of the same attachment went.
+bool IsNameOf(const std::u16string& base, const std::u16string& name) {
+    const std::u16string wanted = LowerCase(base);
+    const std::u16string found = LowerCase(name);
+    if (found == wanted) return true;
+    const std::u16string extension = LowerCase(ExtractFileExt(base));
+    const std::u16string stem = wanted.substr(0, wanted.size() - extension.size());
+    if (found.size() < stem.size() + extension.size() + 3 || found.compare(0, stem.size(), stem) != 0 ||
+        found.compare(found.size() - extension.size(), extension.size(), extension) != 0) {
+        return false;
+    }
+    const std::u16string_view number =
+        std::u16string_view(found).substr(stem.size(), found.size() - stem.size() - extension.size());
+    if (number.size() < 3 || number.front() != u'(' || number.back() != u')') return false;
+    for (const char16_t c : number.substr(1, number.size() - 2)) {
+        if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+}
+
 // Whether the regular file of that name in the directory holds exactly these bytes.
 bool HoldsSameBytes(host::Directory& directory, const std::u16string& name, std::uint64_t size,
                     const std::string& sha256) {
@@ -268,7 +289,10 @@ std::u16string TOutlookManager::PlaceAttachment(const std::u16string& dir, Outlo
     TWrittenAttachment written = Guarded([&] { return WriteTemporary(directory, attachment, false); });
     const std::u16string& directoryKey = saveRun_->DirectoryKey(*catalog_, dir);
     for (const auto& entry : batch.FindIdentical(written.sha256, directoryKey)) {
-        if (entry.Size != written.size || catalog_->Check(entry).State != TSavedFileState::Same) continue;
+        if (entry.Size != written.size || !IsNameOf(base, ExtractFileName(entry.Path)) ||
+            catalog_->Check(entry).State != TSavedFileState::Same) {
+            continue;
+        }
         ++attachmentCount_;
         ReportStatus(entry.Path, dir, asIdenticalFile);
         host::EntryStatus status;

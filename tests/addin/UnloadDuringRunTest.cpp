@@ -76,7 +76,8 @@ protected:
     }
 
     StillClock clock{platform.System()};
-    host::PlatformScope clockScope{{&platform.Registry(), &platform.FileSystem(), &platform.Libraries(), &clock}};
+    host::PlatformScope clockScope{{&platform.Registry(), &platform.FileSystem(), &platform.Libraries(), &clock,
+                                    &platform.Catalog(), &platform.RunLocks()}};
     bool dialogLetGo = false;
     bool progressAlive = false;
     bool moduleInUse = false;

@@ -152,6 +152,15 @@ TEST_F(Catalogued, ASecondRunFindsEveryFileByItsBytesUnderAnyName) {
     EXPECT_EQ(FilesIn(u"Out"), 2u);
 }
 
+// The same bytes under another name are another attachment's file, which a
+// reader looks for under that name.
+TEST_F(Catalogued, TheSameBytesUnderAnotherNameAreSavedAgain) {
+    Inbox().Mail(u"m").Attach(u"one.txt", "same").Attach(u"two.txt", "same").Attach(u"one(2).txt", "same");
+    Save(Inbox(), false);
+    EXPECT_THAT(Statuses(), ElementsAre("status 0 C:\\Out\\one(2).txt | C:\\Out", "status 0 C:\\Out\\two.txt | C:\\Out",
+                                        "status 5 C:\\Out\\one(2).txt | C:\\Out"));
+}
+
 TEST_F(Catalogued, ReintroduceGivesBackThePartThatWasTaken) {
     // Items go last first: the one added first finds the name taken.
     auto& numbered = Inbox().Mail(u"numbered").Attach(u"scan.pdf", "second scan");
