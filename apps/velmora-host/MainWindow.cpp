@@ -58,6 +58,7 @@ MainWindow::MainWindow(mailstore::Mailbox& mailbox, AttachmentOpener& opener)
     right->addWidget(items_);
     right->addWidget(reading_);
     right->setStretchFactor(1, 1);
+    right->setSizes({320, 440});
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(folders_);
     split->addWidget(right);

@@ -100,14 +100,6 @@ QWidget* Window(const QString& objectName) {
     return nullptr;
 }
 
-QAbstractButton* ButtonWithText(QWidget* window, const QString& text) {
-    if (window == nullptr) return nullptr;
-    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-        if (button->text() == text) return button;
-    }
-    return nullptr;
-}
-
 QAction* BarAction(velmora::desktop::MainWindow& window, const QString& bar, const QString& caption) {
     for (QToolBar* toolBar : window.findChildren<QToolBar*>(bar)) {
         if (toolBar->isHidden()) continue;

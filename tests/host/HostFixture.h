@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "HostSession.h"
+#include "QtTestSupport.h"
 #include "TempDirectory.h"
 #include "mailstore/MessagePreview.h"
 
@@ -19,17 +20,16 @@ namespace host_test {
 
 namespace fs = std::filesystem;
 
-// A bounded wait while the event loop runs.
-#define EXPECT_SOON(condition)                                                                   \
-    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, 10000)) \
-        << "still false after 10 s: " #condition
-
 // A user's machine in a temporary directory: the sample mailbox written by
 // make-sample-mailbox (its linked files beside it), registry hives with the
 // add-in registered by velmora-regsvr and the MAPI provider, drives C: and
 // D:. RunHost runs the desktop host over it in this process, as the program
 // does, with a script that plays the user.
 class HostTest : public ::testing::Test {
+public:
+    // The message files of a folder, by name.
+    static std::vector<fs::path> Messages(const fs::path& folder);
+
 protected:
     // messages and megabytes as make-sample-mailbox takes them.
     explicit HostTest(int messages = 40, int megabytes = 4);
@@ -43,8 +43,6 @@ protected:
     int RunRegsvr(const std::vector<std::string>& arguments);
 
     fs::path Folder(std::string_view relative) const { return mailbox / std::string(relative); }
-    // The message files of a folder, by name.
-    static std::vector<fs::path> Messages(const fs::path& folder);
     // A message file of the folder whose subject is that; fails the test when none.
     static fs::path MessageWithSubject(const fs::path& folder, const std::u16string& subject);
     // The files below a directory, as relative paths, sorted.
@@ -75,15 +73,10 @@ private:
 
 // A visible top-level window by its object name; null when none.
 QWidget* Window(const QString& objectName);
-// A child of a window by object name; fails the test when missing.
-template <class Widget>
-Widget* Child(QWidget* window, const char* name) {
-    Widget* child = window != nullptr ? window->findChild<Widget*>(QString::fromLatin1(name)) : nullptr;
-    EXPECT_NE(child, nullptr) << "no " << name;
-    return child;
-}
-// A button of the window by its text (accelerators as written).
-QAbstractButton* ButtonWithText(QWidget* window, const QString& text);
+using qt_test::ButtonWithText;
+using qt_test::Child;
+using qt_test::ModalAnswers;
+
 // The action of a command bar of the main window; null when the bar or the
 // control is not drawn.
 QAction* BarAction(velmora::desktop::MainWindow& window, const QString& bar, const QString& caption);
