@@ -1,6 +1,9 @@
 #include "HostFixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -124,6 +127,37 @@ QStringList ProgressLog() {
     QWidget* progress = Window("frmProcessLog");
     auto* log = progress != nullptr ? progress->findChild<QPlainTextEdit*>("mmoLog") : nullptr;
     return log != nullptr ? log->toPlainText().split(u'\n') : QStringList();
+}
+
+QWidget* OpenToSaveWithLinks(velmora::desktop::HostSession& host, const QString& directory) {
+    QAction* button = BarAction(host.Window(), "VelmoraCommandBar", "Velmora");
+    if (button == nullptr) return nullptr;
+    button->trigger();
+    QWidget* dialog = Window("frmVelmora");
+    if (dialog == nullptr) return nullptr;
+    ButtonWithText(dialog, "Save attachments")->click();
+    Child<QRadioButton>(dialog, "rbtSelectedFolder")->click();
+    if (auto* sub = Child<QCheckBox>(dialog, "chkProcessSubFolders"); sub->isChecked()) sub->click();
+    if (auto* remove = Child<QCheckBox>(dialog, "chkRemove"); !remove->isChecked()) remove->click();
+    ButtonWithText(dialog, "Replace by link attachment")->click();
+    if (auto* folders = Child<QCheckBox>(dialog, "chkFolders"); folders->isChecked()) folders->click();
+    Child<QLineEdit>(dialog, "edtDirTo")->setText(directory);
+    Child<QLineEdit>(dialog, "edtSize")->setText("0");
+    return dialog;
+}
+
+bool SaveWithLinks(velmora::desktop::HostSession& host, const QString& directory) {
+    QWidget* dialog = OpenToSaveWithLinks(host, directory);
+    if (dialog == nullptr) return false;
+    ModalAnswers answers;
+    answers.Click("&Yes");
+    Child<QAbstractButton>(dialog, "btnProcess")->click();
+    QWidget* progress = Window("frmProcessLog");
+    if (progress == nullptr || !QTest::qWaitFor([] { return ProgressLog().contains("== FINISHED =="); }, 5000)) {
+        return false;
+    }
+    Child<QAbstractButton>(progress, "btnCancel")->click();
+    return true;
 }
 
 }  // namespace host_test

@@ -84,5 +84,12 @@ QAction* BarAction(velmora::desktop::MainWindow& window, const QString& bar, con
 QStringList ContextMenuTexts(velmora::desktop::MainWindow& window);
 // The log lines of the add-in's progress window.
 QStringList ProgressLog();
+// The options dialog from the tool bar button, set to save every attachment
+// of the folder shown (not its sub-folders) into the directory, with no
+// size limit, removing each and leaving a link; null when it did not open.
+QWidget* OpenToSaveWithLinks(velmora::desktop::HostSession& host, const QString& directory);
+// Saves the folder shown that way, answering yes to making the directory,
+// and closes the progress window; false when the run did not finish.
+bool SaveWithLinks(velmora::desktop::HostSession& host, const QString& directory);
 
 }  // namespace host_test

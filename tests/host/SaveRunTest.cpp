@@ -47,26 +47,6 @@ std::uint64_t ListedBytes(velmora::desktop::MainWindow& window) {
     return total;
 }
 
-// The options dialog from the tool bar button, set to save every attachment
-// of the folder shown (not its sub-folders) into the directory, with no
-// size limit, removing each and leaving a link.
-QWidget* OpenToSaveWithLinks(HostSession& host, const QString& directory) {
-    QAction* button = BarAction(host.Window(), "VelmoraCommandBar", "Velmora");
-    if (button == nullptr) return nullptr;
-    button->trigger();
-    QWidget* dialog = Window("frmVelmora");
-    if (dialog == nullptr) return nullptr;
-    ButtonWithText(dialog, "Save attachments")->click();
-    Child<QRadioButton>(dialog, "rbtSelectedFolder")->click();
-    if (auto* sub = Child<QCheckBox>(dialog, "chkProcessSubFolders"); sub->isChecked()) sub->click();
-    if (auto* remove = Child<QCheckBox>(dialog, "chkRemove"); !remove->isChecked()) remove->click();
-    ButtonWithText(dialog, "Replace by link attachment")->click();
-    if (auto* folders = Child<QCheckBox>(dialog, "chkFolders"); folders->isChecked()) folders->click();
-    Child<QLineEdit>(dialog, "edtDirTo")->setText(directory);
-    Child<QLineEdit>(dialog, "edtSize")->setText("0");
-    return dialog;
-}
-
 class SaveRun : public HostTest {};
 
 TEST_F(SaveRun, TheButtonsDialogSavesTheFolderShownRemovingTheAttachmentsAndLeavingLinks) {
