@@ -108,7 +108,7 @@ AddInsDialog::AddInsDialog(const sim::AddInLoader& loader, Action load, Action u
 void AddInsDialog::Refresh() {
     const std::u16string selected = SelectedProgId();
     table_->setRowCount(0);
-    for (const RegisteredAddIn& addIn : RegisteredAddIns(u"Outlook")) {
+    for (const RegisteredAddIn& addIn : RegisteredAddIns(kHostName)) {
         const auto record = RecordOf(loader_, addIn.ProgId);
         const int row = table_->rowCount();
         table_->insertRow(row);

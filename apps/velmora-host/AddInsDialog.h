@@ -12,6 +12,9 @@
 
 namespace velmora::desktop {
 
+// The host's name in the AddIns keys, as the mail client it stands in for has it.
+inline constexpr char16_t kHostName[] = u"Outlook";
+
 // An add-in registered for the host, as its AddIns key describes it.
 struct RegisteredAddIn {
     std::u16string ProgId;

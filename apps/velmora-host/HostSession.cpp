@@ -17,12 +17,6 @@ namespace velmora::desktop {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr char16_t kHostName[] = u"Outlook";
-
-}  // namespace
-
 std::u16string UserAddress() {
     if (const char* email = std::getenv("EMAIL"); email != nullptr && *email != '\0') return FromUtf8(email);
     const char* user = std::getenv("USER");
@@ -111,7 +105,6 @@ void HostSession::LoadAddIn(const std::u16string& progId) {
 
 void HostSession::UnloadAddIn(const std::u16string& progId) {
     if (progId.empty()) return;
-    if (afterRuns_.Waiting()) return;
     afterRuns_.Then([this, progId] {
         loader_->Disconnect(progId);
         AddInsChanged();

@@ -53,6 +53,7 @@ MainWindow::MainWindow(mailstore::Mailbox& mailbox, AttachmentOpener& opener)
     items_->setContextMenuPolicy(Qt::CustomContextMenu);
     items_->header()->resizeSection(ItemTable::Subject, 300);
     items_->header()->resizeSection(ItemTable::From, 200);
+    items_->header()->resizeSection(ItemTable::Received, 150);
 
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(items_);

@@ -38,9 +38,13 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "A desktop mail program over a Maildir mailbox that loads the add-ins registered for the mail client.");
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
     parser.addPositionalArgument("mailbox", "The mailbox directory: a Maildir folder, sub-folders below it.");
-    parser.process(application);
+    if (!parser.parse(QApplication::arguments())) {
+        std::fprintf(stderr, "velmora-host: %s (see --help)\n", qPrintable(parser.errorText()));
+        return kWrongUse;
+    }
+    if (parser.isSet(help)) parser.showHelp(0);
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "velmora-host: give one mailbox directory (see --help)\n");
         return kWrongUse;

@@ -156,6 +156,7 @@ TEST_F(Program, RefusesWhatIsNoMailboxAndWrongUse) {
     EXPECT_EQ(notAMailbox.exitStatus, 1);
     EXPECT_NE(notAMailbox.err.find("is not a mailbox"), std::string::npos) << notAMailbox.err;
     EXPECT_EQ(cli_tests::Run({VELMORA_HOST_PROGRAM}).exitStatus, 2);
+    EXPECT_EQ(cli_tests::Run({VELMORA_HOST_PROGRAM, "--no-such-option", mailbox.string()}).exitStatus, 2);
     EXPECT_EQ(cli_tests::Run({VELMORA_HOST_PROGRAM, mailbox.string(), mailbox.string()}).exitStatus, 2);
     EXPECT_FALSE(fs::exists(BarFile()));
 }
