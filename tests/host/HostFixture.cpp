@@ -43,19 +43,14 @@ HostTest::HostTest(int messages, int megabytes) : mailbox(temp.Path() / "mailbox
                                            linkRoot.string(), "--messages", std::to_string(messages), "--size-mb",
                                            std::to_string(megabytes)});
     EXPECT_EQ(generated.exitStatus, 0) << generated.err;
-    EXPECT_EQ(RunRegsvr({VELMORA_ADDIN_LIBRARY}), 0);
+    const auto registered = cli_tests::Run({VELMORA_REGSVR_TOOL, "-s", VELMORA_ADDIN_LIBRARY});
+    EXPECT_EQ(registered.exitStatus, 0) << registered.err;
     posix::SqliteRegistry hives(posix::HiveFiles::FromEnvironment());
     testing_support::InstallMapiProvider(hives);
 }
 
 HostTest::~HostTest() {
     for (const char* name : kEnvironment) unsetenv(name);
-}
-
-int HostTest::RunRegsvr(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command = {VELMORA_REGSVR_TOOL, "-s"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return cli_tests::Run(command).exitStatus;
 }
 
 int HostTest::RunHost(const std::function<void(velmora::desktop::HostSession&)>& script) {

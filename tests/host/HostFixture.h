@@ -39,8 +39,6 @@ protected:
     // (the script's last step asks it to); the event loop's status. A host
     // that has not closed two minutes after it started fails the test.
     int RunHost(const std::function<void(velmora::desktop::HostSession&)>& script);
-    // Registers the add-in again, with velmora-regsvr; its exit status.
-    int RunRegsvr(const std::vector<std::string>& arguments);
 
     fs::path Folder(std::string_view relative) const { return mailbox / std::string(relative); }
     // A message file of the folder whose subject is that; fails the test when none.

@@ -111,19 +111,6 @@ TEST_F(HostStart, TheBarAndItsButtonAreKeptFromOneStartToTheNextAndStillWork) {
     EXPECT_EQ(SavedBars(BarFile()), before);
 }
 
-TEST_F(HostStart, AnUnreadableBarFileGivesTheBarsOfAFirstStart) {
-    {
-        QFile damaged(QString::fromStdString(BarFile().string()));
-        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-        damaged.write("{\"format\": 1, \"bars\": [ {\"name\": \"Trunc");
-    }
-    RunHost([](HostSession& host) {
-        EXPECT_NE(BarAction(host.Window(), kToolBar, "Velmora"), nullptr);
-        EXPECT_NE(host.Box().CommandBars().Find(u"Context Menu"), nullptr);
-    });
-    EXPECT_FALSE(SavedBar(BarFile(), kToolBar).isEmpty());
-}
-
 TEST_F(HostStart, TheAddInsDialogUnloadsTheAddInAsAUserDoesAndLoadsItAgain) {
     RunHost([&](HostSession& host) {
         auto& window = host.Window();
@@ -189,15 +176,6 @@ TEST_F(HostStart, AnAddInNotMeantToLoadAtStartIsListedAndLoadsOnlyWhenTheUserAsk
         host.ShowAddIns();
         // Connected after the start: OnStartupComplete came with OnConnection.
         EXPECT_NE(BarAction(host.Window(), kToolBar, "Velmora"), nullptr);
-    });
-}
-
-TEST_F(HostStart, AnUnregisteredAddInIsNeitherListedNorLoaded) {
-    ASSERT_EQ(RunRegsvr({"-u", VELMORA_ADDIN_LIBRARY}), 0);
-    RunHost([](HostSession& host) {
-        EXPECT_TRUE(host.Loader().AddIns().empty());
-        EXPECT_TRUE(velmora::desktop::RegisteredAddIns(u"Outlook").empty());
-        EXPECT_EQ(BarAction(host.Window(), kToolBar, "Velmora"), nullptr);
     });
 }
 
