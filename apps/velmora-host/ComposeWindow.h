@@ -38,7 +38,6 @@ public:
     void ShowStatus(const QString& text);
 
     QLineEdit& To() { return *to_; }
-    QLineEdit& Cc() { return *cc_; }
     QLineEdit& Subject() { return *subject_; }
     QPlainTextEdit& Body() { return *body_; }
     QListWidget& Attachments() { return *attachments_; }

@@ -17,7 +17,6 @@ class FolderChooser : public QDialog {
 public:
     FolderChooser(const mailstore::FolderNode& root, const std::filesystem::path& current, QWidget* parent);
 
-    QTreeWidget& Tree() { return *tree_; }
     // Modal; the chosen folder's directory, none when cancelled.
     std::optional<std::filesystem::path> Choose();
 

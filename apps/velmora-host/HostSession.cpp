@@ -21,7 +21,8 @@ std::u16string UserAddress() {
     if (const char* email = std::getenv("EMAIL"); email != nullptr && *email != '\0') return FromUtf8(email);
     const char* user = std::getenv("USER");
     std::array<char, 256> name{};
-    const std::string host = gethostname(name.data(), name.size() - 1) == 0 && name[0] != '\0' ? name.data() : "localhost";
+    const bool named = gethostname(name.data(), name.size() - 1) == 0 && name[0] != '\0';
+    const std::string host = named ? name.data() : "localhost";
     return FromUtf8(std::string(user != nullptr && *user != '\0' ? user : "me") + "@" + host);
 }
 
@@ -87,7 +88,8 @@ void HostSession::RequestClose() {
 void HostSession::ReportAddInProblems() {
     for (const sim::AddInRecord& record : loader_->AddIns()) {
         if (record.State != sim::AddInState::Failed) continue;
-        window_->ShowStatus(tr("The add-in %1 was not loaded: %2").arg(qtui::ToQt(record.ProgId), qtui::ToQt(record.Problem)));
+        window_->ShowStatus(
+            tr("The add-in %1 was not loaded: %2").arg(qtui::ToQt(record.ProgId), qtui::ToQt(record.Problem)));
     }
 }
 

@@ -54,7 +54,6 @@ public:
     mailstore::Mailbox& Box() { return *mailbox_; }
     const sim::AddInLoader& Loader() const { return *loader_; }
     AddInsDialog* OpenAddInsDialog() { return addInsDialog_; }
-    const CommandBarFile& BarFile() const { return barFile_; }
 
 private:
     ComposeWindow* Compose(const mailstore::DraftStart& start);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFileSystemWatcher>
-#include <QLabel>
 #include <QMainWindow>
 #include <QSortFilterProxyModel>
 #include <QTimer>
@@ -41,10 +40,7 @@ public:
     const std::filesystem::path& ShownFolder() const { return shown_; }
 
     CommandBarView& Bars() { return bars_; }
-    QTreeWidget& Folders() { return *folders_; }
-    QTreeView& Items() { return *items_; }
     ItemTable& Table() { return table_; }
-    ReadingPane& Reading() { return *reading_; }
     // The item context menu as the user gets it, made anew.
     void FillItemMenu(QMenu& menu);
     // From now on the close box closes the window itself.

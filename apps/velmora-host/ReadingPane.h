@@ -25,10 +25,6 @@ public:
     void Show(const std::filesystem::path& file);
     void Clear();
 
-    QListWidget& AttachmentList() { return *attachments_; }
-    SafeBrowser& Body() { return *body_; }
-    const mailstore::MessagePreview* Preview() const { return preview_.get(); }
-
 signals:
     // Something the user asked for could not be done.
     void problem(const QString& text);

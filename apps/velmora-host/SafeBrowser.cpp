@@ -30,9 +30,9 @@ void SafeBrowser::ShowText(const QString& text) {
 
 QVariant SafeBrowser::loadResource(int type, const QUrl& name) {
     requested_.append(name);
-    if (type != QTextDocument::ImageResource || message_ == nullptr || name.scheme().compare("cid", Qt::CaseInsensitive) != 0) {
-        return {};
-    }
+    const bool ownPicture = type == QTextDocument::ImageResource && message_ != nullptr &&
+                            name.scheme().compare("cid", Qt::CaseInsensitive) == 0;
+    if (!ownPicture) return {};
     const auto content = message_->ContentById(name.path().toStdString(), kMaxPictureBytes);
     if (!content) return {};
     const QImage picture = QImage::fromData(reinterpret_cast<const uchar*>(content->data()),

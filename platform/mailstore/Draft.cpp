@@ -98,6 +98,11 @@ void Draft::Save() {
     item_->Save();
 }
 
+void Draft::Discard() {
+    std::error_code ignored;
+    std::filesystem::remove(item_->CurrentFile(), ignored);
+}
+
 com::ComPtr<IUnknown> Draft::Item() { return com::ComPtr<IUnknown>(item_->Identity()); }
 
 std::filesystem::path Draft::File() { return item_->CurrentFile(); }

@@ -51,6 +51,8 @@ public:
 
     // Writes what changed, dated now.
     void Save();
+    // Removes the draft's file: the message is given up.
+    void Discard();
     com::ComPtr<IUnknown> Item();
     std::filesystem::path File();
 

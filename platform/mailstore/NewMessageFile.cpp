@@ -24,7 +24,8 @@ void WriteFlushed(const fs::path& path, GMimeMessage* message) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) posix::ThrowErrnoFileError(u"Cannot create", Text(path), errno, path);
     auto stream = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_fs_new(fd));
-    auto buffered = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_buffer_new(stream.get(), GMIME_STREAM_BUFFER_BLOCK_WRITE));
+    auto buffered =
+        GObjectPtr<GMimeStream>::Adopt(g_mime_stream_buffer_new(stream.get(), GMIME_STREAM_BUFFER_BLOCK_WRITE));
     errno = 0;
     if (g_mime_object_write_to_stream(GMIME_OBJECT(message), nullptr, buffered.get()) < 0 ||
         g_mime_stream_flush(buffered.get()) != 0 || ::fsync(fd) != 0) {

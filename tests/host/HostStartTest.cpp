@@ -40,7 +40,9 @@ QJsonObject SavedBar(const fs::path& file, const QString& name) {
     return {};
 }
 
-sim::CommandBarButton& MainButton(HostSession& host) { return host.Box().CommandBars().Find(u"VelmoraCommandBar")->ControlAt(1); }
+sim::CommandBarButton& MainButton(HostSession& host) {
+    return host.Box().CommandBars().Find(u"VelmoraCommandBar")->ControlAt(1);
+}
 
 bool LibraryLoaded() {
     void* handle = dlopen(VELMORA_ADDIN_LIBRARY, RTLD_NOW | RTLD_NOLOAD);

@@ -126,8 +126,8 @@ TEST(CommandBarFileTest, AFileThatIsNotTheHostsGivesNothing) {
 
 TEST(SafeBrowserTest, ShowsOnlyPicturesOfTheMessageAndFollowsOnlyWebAndMailLinks) {
     testing_support::TempDirectory temp;
-    const fs::path file = MessageFile(
-        temp.Path(), {"Content-Type: image/png\nContent-ID: <pic@x>\nContent-Transfer-Encoding: base64\n\n" + PngBase64()});
+    const fs::path file = MessageFile(temp.Path(), {"Content-Type: image/png\nContent-ID: <pic@x>\n"
+                                                    "Content-Transfer-Encoding: base64\n\n" + PngBase64()});
     mailstore::MessagePreview preview(file);
     velmora::desktop::SafeBrowser browser;
     browser.SetMessage(&preview);
@@ -160,7 +160,8 @@ TEST(AttachmentOpenerTest, NamesFromMessagesLoseTheirPathsControlsAndLeadingDots
     EXPECT_EQ(AttachmentOpener::SafeFileName("..\\..\\boot.ini"), "boot.ini");
     EXPECT_EQ(AttachmentOpener::SafeFileName(".bashrc"), "bashrc");
     EXPECT_EQ(AttachmentOpener::SafeFileName("a\x01" "b.txt"), "a_b.txt");
-    EXPECT_EQ(AttachmentOpener::SafeFileName(QString::fromUtf16(u"invoice\u202Efdp.exe")), QString::fromUtf16(u"invoice_fdp.exe"));
+    EXPECT_EQ(AttachmentOpener::SafeFileName(QString::fromUtf16(u"invoice\u202Efdp.exe")),
+              QString::fromUtf16(u"invoice_fdp.exe"));
     EXPECT_EQ(AttachmentOpener::SafeFileName("dir/"), "attachment");
     EXPECT_EQ(AttachmentOpener::SafeFileName("..."), "attachment");
     EXPECT_FALSE(AttachmentOpener::MayOpen("setup.DESKTOP"));
@@ -182,7 +183,8 @@ protected:
 };
 
 TEST_F(Opening, AnAttachmentOpensFromAPrivateDirectoryUnlessItCouldRun) {
-    const fs::path file = MessageFile(temp.Path(), {FilePart("../notes.txt", "aGVsbG8="), FilePart("go.desktop", "eA==")});
+    const fs::path file =
+        MessageFile(temp.Path(), {FilePart("../notes.txt", "aGVsbG8="), FilePart("go.desktop", "eA==")});
     mailstore::MessagePreview preview(file);
     EXPECT_EQ(opener.OpenAttachment(preview, 0), "");
     ASSERT_EQ(opened.opened.size(), 1);

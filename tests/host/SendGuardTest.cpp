@@ -35,7 +35,9 @@ struct Attached {
 std::vector<Attached> AttachedTo(const fs::path& file) {
     std::vector<Attached> found;
     mailstore::MessagePreview preview(file);
-    for (const auto& attachment : preview.Attachments()) found.push_back({attachment.Name, attachment.Link, attachment.Size});
+    for (const auto& attachment : preview.Attachments()) {
+        found.push_back({attachment.Name, attachment.Link, attachment.Size});
+    }
     return found;
 }
 

@@ -14,7 +14,8 @@ namespace {
 
 std::string Link(std::string_view path, std::string_view name) {
     return "Content-Type: message/external-body; access-type=local-file;\n name=\"" + std::string(path) +
-           "\"\nContent-Disposition: attachment; filename=\"" + std::string(name) + "\"\n\nContent-Type: application/pdf\n";
+           "\"\nContent-Disposition: attachment; filename=\"" + std::string(name) +
+           "\"\n\nContent-Type: application/pdf\n";
 }
 
 std::string Attached(std::string_view name, std::string_view bytes) {
