@@ -1,5 +1,6 @@
 #include "mailstore/AttachmentObjects.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <utility>
@@ -112,7 +113,11 @@ std::u16string AttachmentObject::FileName() {
 
 std::u16string AttachmentObject::PathName() { return IsLinkPart(part_.get()) ? LinkedWindowsPath(part_.get()) : u""; }
 
-std::int32_t AttachmentObject::Position() { return 0; }
+std::int32_t AttachmentObject::Position() {
+    const auto parts = AttachmentParts(message_.get());
+    const auto found = std::find(parts.begin(), parts.end(), part_.get());
+    return found == parts.end() ? 0 : static_cast<std::int32_t>(found - parts.begin()) + 1;
+}
 
 std::int32_t AttachmentObject::Type() {
     if (IsLinkPart(part_.get())) return Outlook::olByReference;

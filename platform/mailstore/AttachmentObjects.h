@@ -44,6 +44,8 @@ public:
     // message without one is named by its subject, any other part by its type.
     std::u16string FileName() override;
     std::u16string PathName() override;
+    // The attachment's place among the item's attachments, from 1; 0 once
+    // it left the item.
     std::int32_t Position() override;
     // 4 for a link, 5 for an attached message, 1 for every other file.
     std::int32_t Type() override;

@@ -62,6 +62,10 @@ com::ComPtr<Outlook::_Folders> FolderObject::Folders() {
 
 com::ComPtr<IUnknown> FolderObject::Parent() { return parent_; }
 
+com::ComPtr<FolderObject> FolderObject::Relisted() {
+    return com::MakeCom<FolderObject>(context_, directory_, name_, parent_);
+}
+
 com::ComPtr<IUnknown> FolderObject::MessageItem(const fs::path& file) {
     auto item = com::MakeCom<ItemObject>(context_, file, com::ComPtr<IUnknown>(Identity()));
     return com::ComPtr<IUnknown>(item->Identity());

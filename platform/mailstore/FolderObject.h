@@ -29,6 +29,8 @@ public:
     com::ComPtr<IUnknown> Parent() override;
 
     const std::filesystem::path& Directory() const { return directory_; }
+    // The same folder as a new object, which lists its items anew.
+    com::ComPtr<FolderObject> Relisted();
     // An item object for a message file of this folder.
     com::ComPtr<IUnknown> MessageItem(const std::filesystem::path& file);
     // The folder object of a sub-directory that is a sub-folder.

@@ -135,6 +135,11 @@ std::u16string ItemObject::EntryID() {
     return velmora::FromUtf8(folder.generic_string() + "/" + maildir::UniqueName(file_.filename().string()));
 }
 
+std::filesystem::path ItemObject::CurrentFile() {
+    if (auto current = maildir::Locate(file_)) file_ = *current;
+    return file_;
+}
+
 std::u16string ItemObject::Subject() {
     const char* subject = g_mime_message_get_subject(Message());
     return subject == nullptr ? std::u16string() : velmora::FromUtf8(subject);

@@ -44,6 +44,8 @@ public:
     GMimeMessage* Message();
     // Records that Message() was changed.
     void Changed() { changed_ = true; }
+    // The message file as it is named now.
+    std::filesystem::path CurrentFile();
     // Mail, meeting request, appointment, task or other; none when unreadable.
     std::optional<ItemKind> Kind();
 

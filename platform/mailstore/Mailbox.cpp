@@ -5,11 +5,16 @@
 
 #include "base/Utf16.h"
 #include "host/HostError.h"
+#include "mailstore/Draft.h"
+#include "mailstore/DraftMessage.h"
 #include "mailstore/FolderObject.h"
+#include "mailstore/ItemObject.h"
 #include "mailstore/MailboxContext.h"
 #include "mailstore/Maildir.h"
 #include "mailstore/MimeRuntime.h"
+#include "mailstore/NewMessageFile.h"
 #include "mailstore/SessionObjects.h"
+#include "sim/CommandBars.h"
 
 namespace mailstore {
 
@@ -48,20 +53,56 @@ std::unique_ptr<Mailbox> Mailbox::Open(const fs::path& root, MailboxOptions opti
     auto session = com::MakeCom<NameSpace>();
     auto rootFolder = com::MakeCom<FolderObject>(context, directory, options.storeName,
                                                  com::ComPtr<IUnknown>(session->Identity()));
-    auto explorer = com::MakeCom<Explorer>(com::ComPtr<Outlook::MAPIFolder>(rootFolder));
-    auto application = com::MakeCom<mailstore::Application>(session, explorer);
-    return std::unique_ptr<Mailbox>(new Mailbox(std::move(context), std::move(rootFolder), std::move(application)));
+    auto bars = com::MakeCom<sim::CommandBars>();
+    auto explorer = com::MakeCom<Explorer>(rootFolder, bars);
+    auto application = com::MakeCom<mailstore::Application>(session, explorer, bars);
+    return std::unique_ptr<Mailbox>(new Mailbox(std::move(context), std::move(options.userAddress),
+                                                std::move(rootFolder), std::move(application)));
 }
 
-Mailbox::Mailbox(std::shared_ptr<MailboxContext> context, com::ComPtr<FolderObject> root,
+Mailbox::Mailbox(std::shared_ptr<MailboxContext> context, std::u16string userAddress, com::ComPtr<FolderObject> root,
                  com::ComPtr<mailstore::Application> application)
-    : context_(std::move(context)), root_(std::move(root)), application_(std::move(application)) {}
+    : context_(std::move(context)),
+      userAddress_(std::move(userAddress)),
+      root_(std::move(root)),
+      application_(std::move(application)) {}
 
-Mailbox::~Mailbox() = default;
+// The chooser may reach this mailbox; the namespace may outlive it.
+Mailbox::~Mailbox() { SetFolderChooser(nullptr); }
 
 com::ComPtr<Outlook::_Application> Mailbox::Application() { return application_; }
 
 com::ComPtr<Outlook::MAPIFolder> Mailbox::RootFolder() { return root_; }
+
+const fs::path& Mailbox::Root() const { return context_->Root(); }
+
+FolderNode Mailbox::FolderTree() {
+    const std::function<FolderNode(const fs::path&, std::u16string)> node = [&](const fs::path& directory,
+                                                                                std::u16string name) {
+        FolderNode folder{std::move(name), directory, {}};
+        for (const auto& sub : maildir::SubFolders(directory)) {
+            folder.Children.push_back(node(sub, velmora::FromUtf8(sub.filename().string())));
+        }
+        return folder;
+    };
+    return node(context_->Root(), context_->StoreName());
+}
+
+com::ComPtr<Outlook::MAPIFolder> Mailbox::FolderAt(const fs::path& directory) { return FolderObjectAt(directory); }
+
+com::ComPtr<FolderObject> Mailbox::FolderObjectAt(const fs::path& directory) {
+    const fs::path relative = Normal(directory).lexically_relative(context_->Root());
+    if (relative.empty() || *relative.begin() == "..") return nullptr;
+    com::ComPtr<FolderObject> folder = root_;
+    for (const auto& name : relative) {
+        if (name == ".") continue;
+        const fs::path wanted = folder->Directory() / name;
+        const auto subFolders = maildir::SubFolders(folder->Directory());
+        if (std::find(subFolders.begin(), subFolders.end(), wanted) == subFolders.end()) return nullptr;
+        folder = folder->SubFolder(wanted);
+    }
+    return folder;
+}
 
 com::ComPtr<Outlook::MAPIFolder> Mailbox::FindFolder(std::u16string_view path) {
     com::ComPtr<FolderObject> folder = root_;
@@ -85,20 +126,65 @@ com::ComPtr<IUnknown> Mailbox::OpenMessage(const fs::path& file) {
     std::error_code error;
     if ((box != "cur" && box != "new") || !fs::is_regular_file(message, error)) return nullptr;
 
-    const fs::path relative = maildir::FolderOf(message).lexically_relative(context_->Root());
-    if (relative.empty() || *relative.begin() == "..") return nullptr;
-    com::ComPtr<FolderObject> folder = root_;
-    for (const auto& name : relative) {
-        if (name == ".") continue;
-        const fs::path wanted = folder->Directory() / name;
-        const auto subFolders = maildir::SubFolders(folder->Directory());
-        if (std::find(subFolders.begin(), subFolders.end(), wanted) == subFolders.end()) return nullptr;
-        folder = folder->SubFolder(wanted);
-    }
-    if (!maildir::IsMaildir(folder->Directory())) return nullptr;
+    com::ComPtr<FolderObject> folder = FolderObjectAt(maildir::FolderOf(message));
+    if (!folder || !maildir::IsMaildir(folder->Directory())) return nullptr;
     return folder->MessageItem(message);
 }
 
 std::vector<std::string> Mailbox::TakeWarnings() { return context_->TakeWarnings(); }
+
+void Mailbox::ShowFolder(const fs::path& directory) {
+    com::ComPtr<FolderObject> folder = FolderObjectAt(directory);
+    if (!folder) {
+        throw host::HostError(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+                              u"The directory " + velmora::FromUtf8(directory.string()) +
+                                  u" is no folder of the mailbox.");
+    }
+    application_->MainExplorer().ShowFolder(std::move(folder));
+}
+
+void Mailbox::Select(const std::vector<fs::path>& files) {
+    FolderObject& folder = application_->MainExplorer().ShownFolder();
+    std::vector<com::ComPtr<IUnknown>> items;
+    for (const auto& file : files) {
+        const fs::path message = Normal(file);
+        const std::string box = message.parent_path().filename().string();
+        if ((box == "cur" || box == "new") && maildir::FolderOf(message) == folder.Directory()) {
+            items.push_back(folder.MessageItem(message));
+        }
+    }
+    application_->MainExplorer().Select(std::move(items));
+}
+
+void Mailbox::SetFolderChooser(FolderChooser chooser) {
+    if (!chooser) {
+        application_->Session().SetFolderPicker(nullptr);
+        return;
+    }
+    application_->Session().SetFolderPicker([this, chooser = std::move(chooser)]() -> com::ComPtr<Outlook::MAPIFolder> {
+        const std::optional<fs::path> picked = chooser();
+        return picked ? FolderAt(*picked) : nullptr;
+    });
+}
+
+sim::CommandBars& Mailbox::CommandBars() { return application_->Bars(); }
+
+bool Mailbox::RaiseItemSend(IUnknown* item) { return application_->RaiseItemSend(item); }
+
+std::unique_ptr<Draft> Mailbox::NewDraft(const DraftStart& start) {
+    const fs::path folder = EnsureTopFolder(context_->Root(), "Drafts");
+    const fs::path file = DeliverMessage(folder, ComposeMessage(start, userAddress_).get(), "D");
+    com::ComPtr<FolderObject> parent = FolderObjectAt(folder);
+    return std::make_unique<Draft>(
+        com::MakeCom<ItemObject>(context_, file, com::ComPtr<IUnknown>(parent->Identity())));
+}
+
+bool Mailbox::Send(Draft& draft) {
+    draft.Save();
+    if (!RaiseItemSend(draft.Item().Get())) return false;
+    draft.Save();
+    MoveMessage(draft.File(), EnsureTopFolder(context_->Root(), "Sent"), "S");
+    return true;
+}
 
 }  // namespace mailstore

@@ -28,6 +28,7 @@ public:
     // The next line of standard output (without its end); none at the end of the output.
     std::optional<std::string> ReadLine();
     void Signal(int signal);
+    pid_t Pid() const { return pid_; }
     // Reads what is left of both outputs and waits for the end.
     Finished Wait();
 
