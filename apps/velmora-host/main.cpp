@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
 
     try {
         velmora::desktop::HostPlatform platform;
+        // The add-in's runs lock the mailbox as the command line's do.
+        setenv("VELMORA_MAILBOX", std::filesystem::absolute(mailbox).c_str(), 1);
         velmora::desktop::HostSession session(mailbox, platform.Files(), CommandBarFilePath(platform.Hives()));
         velmora::desktop::TerminationSignal termination;
         QObject::connect(&termination, &velmora::desktop::TerminationSignal::received, &session,
