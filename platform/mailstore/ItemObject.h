@@ -46,6 +46,9 @@ public:
     void Changed() { changed_ = true; }
     // Mail, meeting request, appointment, task or other; none when unreadable.
     std::optional<ItemKind> Kind();
+    // What the item shares with the rest of its mailbox, and its message file.
+    MailboxContext& Context() const { return *context_; }
+    const std::filesystem::path& File() const { return file_; }
 
     bool ReleaseParsedMessage() override;
 

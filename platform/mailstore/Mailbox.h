@@ -17,6 +17,10 @@ class Application;
 
 struct MailboxOptions {
     std::u16string storeName = u"Mailbox";
+    // Whether items offer the attachments of signed content. Taking one out
+    // changes what the signature signs, so the signature goes with it; by
+    // default such messages are left as they are, with a warning each.
+    bool includeSigned = false;
 };
 
 // A mailbox directory opened as the host's application object: one store
@@ -42,7 +46,8 @@ public:
     // object (query it for the item interfaces); none when the file is not a
     // message of this mailbox.
     com::ComPtr<IUnknown> OpenMessage(const std::filesystem::path& file);
-    // Lines about items that could not be read ("Skipping <file>: <reason>"),
+    // Lines about items that could not be read ("Skipping <file>: <reason>")
+    // or were left as they are ("Leaving <file> as it is: <reason>"),
     // collected as they happen.
     std::vector<std::string> TakeWarnings();
 
