@@ -1,5 +1,6 @@
 #include "mailstore/PartDescription.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "mailstore/HtmlText.h"
@@ -111,6 +112,17 @@ std::optional<std::vector<int>> ParsePlace(std::string_view text) {
     }
 }
 
+// A part read with two of a field that makes it what it is would be
+// written with both, and read back as whichever its reader takes.
+bool DefinesPartOnce(const std::vector<StoredHeader>& headers) {
+    for (const std::string_view name : {"content-type", "content-disposition", "content-transfer-encoding", "content-id"}) {
+        const auto count = std::count_if(headers.begin(), headers.end(),
+                                         [&](const StoredHeader& header) { return AsciiLower(header.Name) == name; });
+        if (count > 1) return false;
+    }
+    return true;
+}
+
 std::optional<StoredHeader> ParseHeader(std::string_view text) {
     const auto colon = text.find(':');
     if (colon == std::string_view::npos || !IsFieldName(text.substr(0, colon))) return std::nullopt;
@@ -198,6 +210,7 @@ std::optional<PartDescription> ParsePartDescription(std::string_view text) {
         }
         // Lines of other kinds are for later forms of the text.
     }
+    if (!DefinesPartOnce(description.Headers)) return std::nullopt;
     return description;
 }
 

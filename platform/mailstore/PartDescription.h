@@ -44,8 +44,9 @@ std::string FormatPartDescription(const PartDescription& description);
 
 // None unless the text is a description in that form whose every field
 // could stand in a part's header: a name of printable ASCII without a
-// colon, a value of lines that continue a folded field, nothing beyond
-// bounds that any real part stays far below.
+// colon, a value of lines that continue a folded field, no second type,
+// disposition, transfer encoding or Content-ID, nothing beyond bounds that
+// any real part stays far below.
 std::optional<PartDescription> ParsePartDescription(std::string_view text);
 
 }  // namespace mailstore

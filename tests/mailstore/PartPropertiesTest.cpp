@@ -240,6 +240,8 @@ TEST_F(PartProperties, DescriptionsThatCouldHarmChangeNothing) {
         u"mime-part 1\nheader Content-Type: text/plain%00%0A",
         u"mime-part 1\nheader X Bad: x%0A",
         u"mime-part 1\nheader : x%0A",
+        // Two types: readers would each take one.
+        u"mime-part 1\nheader Content-Type: application/pdf%0A\nheader Content-Type: multipart/mixed; boundary=b%0A",
         // Without a type GMime would go on with the type the part had.
         u"mime-part 1\nheader Content-Disposition: attachment; filename=b.pdf%0A",
         u"mime-part 1\nheader Content-Type: caf\u00E9%0A",
