@@ -65,18 +65,17 @@ bool DecodeBase64(GMimeStream* stored, Output& output) {
         output.Count(count);
         return !decoder.Damaged();
     }
-    std::vector<char> decoded(kChunkSize);
-    std::size_t used = 0;
-    const auto append = [&](char c) {
-        decoded[used++] = c;
-        if (used == decoded.size()) {
-            output.Write(decoded.data(), used);
-            used = 0;
-        }
-    };
-    ForEachStoredChunk(stored, [&](const char* data, std::size_t size) { decoder.Feed({data, size}, append); });
+    std::vector<char> decoded(Base64Decoder::DecodedBound(kChunkSize));
+    char* next = decoded.data();
+    const auto append = [&next](char c) { *next++ = c; };
+    ForEachStoredChunk(stored, [&](const char* data, std::size_t size) {
+        next = decoded.data();
+        decoder.Feed({data, size}, append);
+        output.Write(decoded.data(), static_cast<std::size_t>(next - decoded.data()));
+    });
+    next = decoded.data();
     decoder.Finish(append);
-    output.Write(decoded.data(), used);
+    output.Write(decoded.data(), static_cast<std::size_t>(next - decoded.data()));
     return !decoder.Damaged();
 }
 

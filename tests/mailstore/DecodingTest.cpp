@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "MailboxFixture.h"
+#include "mailstore/Base64Decoder.h"
 #include "mapi/MapiGuid.h"
 #include "mapi/MapiTags.h"
 
@@ -101,6 +102,27 @@ TEST_F(Decoding, Base64EncodedInPaddedChunksDecodesInFull) {
     auto attachment = Stored("base64", text);
     EXPECT_EQ(Written(*attachment), bytes);
     EXPECT_TRUE(attachment->ContentIntact());
+}
+
+// The text fed in pieces of the given size, as chunks of a stored part come.
+std::pair<std::string, bool> DecodedInPieces(std::string_view text, std::size_t piece) {
+    mailstore::Base64Decoder decoder;
+    std::string decoded;
+    const auto append = [&decoded](char c) { decoded += c; };
+    for (std::size_t at = 0; at < text.size(); at += piece) decoder.Feed(text.substr(at, piece), append);
+    decoder.Finish(append);
+    return {decoded, decoder.Damaged()};
+}
+
+TEST(Base64Pieces, WhereAChunkEndsChangesNothing) {
+    const std::string bytes = BinaryContent(3000);
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 7) text += Base64(bytes.substr(at, 7)) + " \r\n";
+    const std::string damaged = "QQ=REVG" + text + "Q";
+    for (const std::size_t piece : {1u, 2u, 3u, 5u, 64u, 4096u}) {
+        EXPECT_EQ(DecodedInPieces(text, piece), std::pair(bytes, false)) << piece;
+        EXPECT_EQ(DecodedInPieces(damaged, piece), std::pair("ADEF" + bytes, true)) << piece;
+    }
 }
 
 TEST_F(Decoding, Base64ThatReadersAgreeOnIsIntact) {
