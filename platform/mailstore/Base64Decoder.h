@@ -24,7 +24,9 @@ constexpr std::array<std::uint8_t, 256> MakeTable() {
     std::array<std::uint8_t, 256> table{};
     table.fill(kOther);
     constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (std::size_t i = 0; i < kAlphabet.size(); ++i) table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
+        table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+    }
     table['='] = kPadding;
     for (const char blank : {' ', '\t', '\r', '\n'}) table[static_cast<unsigned char>(blank)] = kBlank;
     return table;
@@ -71,7 +73,8 @@ void Base64Decoder::Feed(std::string_view encoded, Emit&& emit) {
         while (held_ == 0 && padding_ == 0 && end - next >= 4) {
             const std::uint8_t a = Class(next[0]), b = Class(next[1]), c = Class(next[2]), d = Class(next[3]);
             if (((a | b | c | d) & kPadding) != 0) break;
-            const std::uint32_t bits = (std::uint32_t{a} << 18) | (std::uint32_t{b} << 12) | (std::uint32_t{c} << 6) | d;
+            const std::uint32_t bits =
+                (std::uint32_t{a} << 18) | (std::uint32_t{b} << 12) | (std::uint32_t{c} << 6) | d;
             emit(static_cast<char>(bits >> 16));
             emit(static_cast<char>(bits >> 8));
             emit(static_cast<char>(bits));

@@ -141,7 +141,8 @@ GObjectPtr<GMimePart> MakeLinkPart(std::u16string_view windowsPath, std::u16stri
         throw host::HostError(E_INVALIDARG, u"No link can name the path " + std::u16string(windowsPath) +
                                                 u": it holds control characters.");
     }
-    const std::string name = WithoutControls(velmora::ToUtf8(displayName.empty() ? FileNamePart(windowsPath) : displayName));
+    const std::string name =
+        WithoutControls(velmora::ToUtf8(displayName.empty() ? FileNamePart(windowsPath) : displayName));
     auto part = GObjectPtr<GMimePart>::Adopt(g_mime_part_new_with_type("message", "external-body"));
     GMimeObject* object = GMIME_OBJECT(part.get());
     g_mime_object_set_content_type_parameter(object, "access-type", "local-file");

@@ -13,7 +13,9 @@ void MailboxContext::Warn(const std::filesystem::path& file, std::string_view re
 }
 
 void MailboxContext::LeaveAsItIs(const std::filesystem::path& file, std::string_view reason) {
-    if (leftAlone_.insert(file).second) warnings_.push_back("Leaving " + file.string() + " as it is: " + std::string(reason));
+    if (leftAlone_.insert(file).second) {
+        warnings_.push_back("Leaving " + file.string() + " as it is: " + std::string(reason));
+    }
 }
 
 std::vector<std::string> MailboxContext::TakeWarnings() { return std::exchange(warnings_, {}); }

@@ -37,7 +37,9 @@ void VisitLeaves(GMimeObject* object, const std::function<void(GMimeObject*)>& v
 
 // Signed and encrypted content takes no part in: what changes there breaks
 // what protects it.
-bool IsProtected(GMimeObject* object) { return GMIME_IS_MULTIPART_SIGNED(object) || GMIME_IS_MULTIPART_ENCRYPTED(object); }
+bool IsProtected(GMimeObject* object) {
+    return GMIME_IS_MULTIPART_SIGNED(object) || GMIME_IS_MULTIPART_ENCRYPTED(object);
+}
 
 GMimeMultipart* ParentOf(GMimeObject* root, GMimeObject* part) {
     if (root == nullptr || !GMIME_IS_MULTIPART(root)) return nullptr;
@@ -275,7 +277,8 @@ void ReplacePart(GMimeMessage* message, GMimeObject* part, GMimeObject* replacem
     }
     GMimeMultipart* parent = ParentOf(top, part);
     if (parent == nullptr) return;
-    GObject* replaced = G_OBJECT(g_mime_multipart_replace(Changing(parent), g_mime_multipart_index_of(parent, part), replacement));
+    GObject* replaced =
+        G_OBJECT(g_mime_multipart_replace(Changing(parent), g_mime_multipart_index_of(parent, part), replacement));
     if (replaced != nullptr) g_object_unref(replaced);
 }
 

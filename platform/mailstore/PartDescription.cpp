@@ -115,7 +115,8 @@ std::optional<std::vector<int>> ParsePlace(std::string_view text) {
 // A part read with two of a field that makes it what it is would be
 // written with both, and read back as whichever its reader takes.
 bool DefinesPartOnce(const std::vector<StoredHeader>& headers) {
-    for (const std::string_view name : {"content-type", "content-disposition", "content-transfer-encoding", "content-id"}) {
+    for (const std::string_view name :
+         {"content-type", "content-disposition", "content-transfer-encoding", "content-id"}) {
         const auto count = std::count_if(headers.begin(), headers.end(),
                                          [&](const StoredHeader& header) { return AsciiLower(header.Name) == name; });
         if (count > 1) return false;

@@ -126,7 +126,8 @@ TEST(Base64Pieces, WhereAChunkEndsChangesNothing) {
 }
 
 TEST_F(Decoding, Base64ThatReadersAgreeOnIsIntact) {
-    for (const std::string text : {"QUJD\nREVG\n", "QQ==QUI=\nQUJD", "QUI=REVG", "QU JD\r\n\tREVG\r\n", "QUI", "QQ=", "QUJD\nRA==\n\n"}) {
+    for (const std::string text :
+         {"QUJD\nREVG\n", "QQ==QUI=\nQUJD", "QUI=REVG", "QU JD\r\n\tREVG\r\n", "QUI", "QQ=", "QUJD\nRA==\n\n"}) {
         auto attachment = Stored("base64", text);
         const std::string written = Written(*attachment);
         EXPECT_EQ(written, Python(kBase64Reference, text)) << text;
@@ -138,7 +139,8 @@ TEST_F(Decoding, Base64ThatReadersAgreeOnIsIntact) {
 TEST_F(Decoding, Base64ThatReadersMayReadEachTheirOwnWayIsDamaged) {
     // Outside the alphabet; no text at all; padding cut short before the next
     // group; a last character alone; padding that ends no group.
-    for (const std::string text : {"QUJD!!!!REVG\n", "!!!!garbage###\n", "QQ=REVG\n", "QUJDR\n", "QUJD=REVG\n", "=\n"}) {
+    for (const std::string text :
+         {"QUJD!!!!REVG\n", "!!!!garbage###\n", "QQ=REVG\n", "QUJDR\n", "QUJD=REVG\n", "=\n"}) {
         auto attachment = Stored("base64", text);
         const std::string written = Written(*attachment);
         EXPECT_FALSE(attachment->ContentIntact()) << text;
@@ -152,7 +154,8 @@ TEST_F(Decoding, Base64ThatReadersMayReadEachTheirOwnWayIsDamaged) {
 }
 
 TEST_F(Decoding, QuotedPrintableIsDamagedWhereAnEqualsSignStartsNothing) {
-    for (const std::string text : {"Caf=C3=A9 =3d 100%=\n sure=20\r\nend", "soft break with blanks= \t\nnext\n", "ends in =\n"}) {
+    for (const std::string text :
+         {"Caf=C3=A9 =3d 100%=\n sure=20\r\nend", "soft break with blanks= \t\nnext\n", "ends in =\n"}) {
         auto attachment = Stored("quoted-printable", text);
         const std::string written = Written(*attachment);
         EXPECT_EQ(written, Python(kQuotedPrintableReference, text)) << text;

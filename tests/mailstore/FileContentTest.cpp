@@ -126,7 +126,8 @@ TEST_F(FileContent, OnlyRegularFilesAreAddedAndNothingBlocks) {
     const std::string before = ReadNative(file);
     auto mail = Mail(file);
     for (const auto& path : refused) {
-        EXPECT_THROW(mail->Attachments()->Add(path, Outlook::olByValue, 1, u"a.pdf"), host::HostError) << velmora::ToUtf8(path);
+        EXPECT_THROW(mail->Attachments()->Add(path, Outlook::olByValue, 1, u"a.pdf"), host::HostError)
+            << velmora::ToUtf8(path);
     }
     EXPECT_EQ(mail->Attachments()->Count(), 0);
     mail->Save();

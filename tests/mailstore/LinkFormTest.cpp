@@ -58,7 +58,8 @@ TEST_F(LinkForm, ALinkNamesItsFileForEveryReaderAndCarriesAnIdentityOfItsOwn) {
     const auto file = Inbox(Mixed("links", {TextPart("body")}));
     {
         auto mail = Mail(file);
-        mail->Attachments()->Add(u"D:\\Saved\\Bericht M\u00E4rz.pdf", Outlook::olByReference, 1, u"Bericht M\u00E4rz.pdf");
+        mail->Attachments()->Add(u"D:\\Saved\\Bericht M\u00E4rz.pdf", Outlook::olByReference, 1,
+                                 u"Bericht M\u00E4rz.pdf");
         mail->Attachments()->Add(u"D:\\Saved\\scan(1).png", Outlook::olByReference, 1, u"scan(1).png");
         mail->Save();
     }
@@ -80,7 +81,8 @@ TEST_F(LinkForm, ALinkNamesItsFileForEveryReaderAndCarriesAnIdentityOfItsOwn) {
     EXPECT_TRUE(g_mime_content_type_is_type(g_mime_object_get_content_type(inner.get()), "application", "pdf"));
     EXPECT_EQ(Text(g_mime_object_get_content_type_parameter(inner.get(), "name")), "Bericht M\xC3\xA4rz.pdf");
     EXPECT_EQ(Text(g_mime_object_get_disposition(inner.get())), "attachment");
-    EXPECT_EQ(Text(g_mime_object_get_content_disposition_parameter(inner.get(), "filename")), "Bericht M\xC3\xA4rz.pdf");
+    EXPECT_EQ(Text(g_mime_object_get_content_disposition_parameter(inner.get(), "filename")),
+              "Bericht M\xC3\xA4rz.pdf");
 
     // The identity is the inner Content-ID: 128 random bits, another for every link.
     const std::string id = Text(g_mime_object_get_content_id(inner.get()));
@@ -124,8 +126,10 @@ TEST_F(LinkForm, LinksOfTheOlderFormStillRead) {
     const std::string native = (platform.DrivePath(u'D') / "Saved" / "old.pdf").string();
     const auto file = Inbox(Mixed("old", {TextPart("body"),
                                           "Content-Type: message/external-body; access-type=local-file;\n"
-                                          " name=\"" + native + "\"\nContent-Disposition: attachment; filename=old.pdf\n\n"
-                                          "Content-Type: application/pdf\n"}));
+                                          " name=\"" +
+                                              native +
+                                              "\"\nContent-Disposition: attachment; filename=old.pdf\n\n"
+                                              "Content-Type: application/pdf\n"}));
     auto attachments = Mail(file)->Attachments();
     ASSERT_EQ(attachments->Count(), 1);
     auto link = attachments->Item(1);

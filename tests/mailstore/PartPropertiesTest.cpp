@@ -34,8 +34,8 @@ void Describe(GMimeObject* object, const std::string& place, std::vector<std::st
     }
     auto content = mailstore::GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new());
     if (GMIME_IS_MESSAGE_PART(object)) {
-        g_mime_object_write_to_stream(GMIME_OBJECT(g_mime_message_part_get_message(GMIME_MESSAGE_PART(object))), nullptr,
-                                      content.get());
+        g_mime_object_write_to_stream(GMIME_OBJECT(g_mime_message_part_get_message(GMIME_MESSAGE_PART(object))),
+                                      nullptr, content.get());
     } else {
         g_mime_data_wrapper_write_to_stream(g_mime_part_get_content(GMIME_PART(object)), content.get());
     }
@@ -118,8 +118,9 @@ protected:
         auto attachments = mail->Attachments();
         for (std::int32_t i = attachments->Count(); i >= 1; --i) {
             auto link = attachments->Item(i);
-            const auto part = std::find_if(taken.begin(), taken.end(),
-                                           [&](const Taken& candidate) { return candidate.linkId == link->ContentId(); });
+            const auto part = std::find_if(taken.begin(), taken.end(), [&](const Taken& candidate) {
+                return candidate.linkId == link->ContentId();
+            });
             ASSERT_NE(part, taken.end());
             auto added = attachments->Add(part->path, Outlook::olByValue, link->Position(), part->name);
             added->SetPartProperties(part->properties);
@@ -176,8 +177,8 @@ TEST_F(PartProperties, AnInlineImageComesBackInlineForTheHtml) {
                                                      related.substr(related.find("\n\n") + 2)));
     const auto nested = Deliver(
         "Inbox", "2",
-        Mixed("nested", {"Content-Type: multipart/alternative; boundary=alt\n\n--alt\n" + TextPart("Logo") + "\n--alt\n" +
-                             related + "\n--alt--\n",
+        Mixed("nested", {"Content-Type: multipart/alternative; boundary=alt\n\n--alt\n" + TextPart("Logo") +
+                             "\n--alt\n" + related + "\n--alt--\n",
                          Base64Part("application/pdf", kPdf, "Content-Disposition: attachment; filename=a.pdf\n")}));
     for (const auto& file : {alone, nested}) {
         ExpectRoundTrip(file);
@@ -198,9 +199,10 @@ TEST_F(PartProperties, AForwardedMessageComesBackAsAMessage) {
 }
 
 TEST_F(PartProperties, ALinkMadeAnewStandsForThePartItsPredecessorStoodFor) {
-    const auto file = Inbox(Mixed("links", {TextPart("body"), Base64Part("application/pdf", kPdf,
-                                                                         "Content-Disposition: attachment; filename=a.pdf\n"
-                                                                         "Content-ID: <a@x>\n"),
+    const auto file = Inbox(Mixed("links", {TextPart("body"),
+                                            Base64Part("application/pdf", kPdf,
+                                                       "Content-Disposition: attachment; filename=a.pdf\n"
+                                                       "Content-ID: <a@x>\n"),
                                             TextPart("after")}));
     const auto taken = SaveWithLinks(file);
     const auto linked = Tree(Reparse(file).get());
@@ -253,8 +255,9 @@ TEST_F(PartProperties, DescriptionsThatCouldHarmChangeNothing) {
         u"mime-part 1\nheader Content-Type: multipart/mixed; boundary=b%0A",
         u"mime-part 1\nheader Content-Type: message/external-body; access-type=local-file; name=/etc/passwd%0A",
     };
-    const auto file = Inbox(Mixed("harm", {TextPart("body"), Base64Part("application/pdf", "x",
-                                                                        "Content-Disposition: attachment; filename=x.pdf\n")}));
+    const auto file =
+        Inbox(Mixed("harm", {TextPart("body"),
+                             Base64Part("application/pdf", "x", "Content-Disposition: attachment; filename=x.pdf\n")}));
     for (const auto& text : harmful) {
         auto mail = Mail(file);
         auto added = mail->Attachments()->Add(u"C:\\Out\\a.pdf", Outlook::olByValue, 1, u"a.pdf");
@@ -292,7 +295,8 @@ TEST_F(PartProperties, NothingIsPutIntoSignedContent) {
     ASSERT_EQ(taken.size(), 1u);
     // The change dropped the signature; the link went after the content it signed.
     const auto tree = Shape(Tree(Reparse(file).get()));
-    EXPECT_EQ(tree, (std::vector<std::string>{"top multipart/mixed", "top.0", "top.1 multipart/mixed", "top.1.0", "top.2"}));
+    EXPECT_EQ(tree,
+              (std::vector<std::string>{"top multipart/mixed", "top.0", "top.1 multipart/mixed", "top.1.0", "top.2"}));
     EXPECT_EQ(ReadNative(file).find("SIGNATURE"), std::string::npos);
 }
 

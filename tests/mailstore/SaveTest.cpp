@@ -80,7 +80,8 @@ TEST_F(Saving, AddByValueAddLinkAndRemoveThenReopen) {
     EXPECT_EQ(contents[0], original);
     EXPECT_EQ(contents[1], added);
     // The link's body is the header of the file it stands for.
-    EXPECT_EQ(contents[2].rfind("Content-Type: application/pdf; name*=UTF-8''Report%20%C3%A9.pdf\n", 0), 0u) << contents[2];
+    EXPECT_EQ(contents[2].rfind("Content-Type: application/pdf; name*=UTF-8''Report%20%C3%A9.pdf\n", 0), 0u)
+        << contents[2];
     EXPECT_EQ(TextOf(reread.get(), "plain"), "body\n");
 
     auto attachments = Mail(file)->Attachments();
@@ -184,10 +185,11 @@ TEST_F(Saving, BodyReferenceOnAnHtmlOnlyMessageShowsInTheHtml) {
     mail->Save();
 
     auto reread = Reparse(file);
-    EXPECT_EQ(TextOf(reread.get(), "html"),
-              "<html><head><title>T</title></head><body class=\"x\">Attachment extracted: &lt;<a "
-              "href=\"file://C:\\Out\\a&amp;b%20%E6%97%A5.pdf\">file://C:\\Out\\a&amp;b &#26085;.pdf</a>&gt;<br>\n<br>\n"
-              "<p>Hello &amp; welcome</p>\n<p>second</p></body></html>\n");
+    EXPECT_EQ(
+        TextOf(reread.get(), "html"),
+        "<html><head><title>T</title></head><body class=\"x\">Attachment extracted: &lt;<a "
+        "href=\"file://C:\\Out\\a&amp;b%20%E6%97%A5.pdf\">file://C:\\Out\\a&amp;b &#26085;.pdf</a>&gt;<br>\n<br>\n"
+        "<p>Hello &amp; welcome</p>\n<p>second</p></body></html>\n");
     EXPECT_EQ(TextOf(reread.get(), "plain"), "(none)");
     EXPECT_EQ(Mail(file)->Body(), reference + u"Hello & welcome\r\n\r\nsecond");
 }
@@ -206,8 +208,9 @@ TEST_F(Saving, FileUrisInAnHtmlBodyBecomeLinksAndNothingElseDoes) {
               std::string::npos)
         << html;
     // A URI ends at its closing bracket; what follows is text.
-    EXPECT_NE(html.find("&lt;<a href=\"file:///x%22\">file:///x&quot;</a>&gt;&lt;script&gt;alert(1)&lt;/script&gt;.pdf&gt;"),
-              std::string::npos)
+    EXPECT_NE(
+        html.find("&lt;<a href=\"file:///x%22\">file:///x&quot;</a>&gt;&lt;script&gt;alert(1)&lt;/script&gt;.pdf&gt;"),
+        std::string::npos)
         << html;
     EXPECT_EQ(html.find("<script"), std::string::npos) << html;
     EXPECT_EQ(Mail(file)->Body(), reference + u"Hi");

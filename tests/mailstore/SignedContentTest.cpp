@@ -32,9 +32,10 @@ protected:
 
 TEST_F(SignedContent, AttachmentsOfSignedContentAreNotOfferedAndTheMessageIsNamedOnce) {
     const std::string signedPart = SignedPart(SignedMixed());
-    const auto file = Deliver("Inbox", "1", Mixed("signed", {TextPart("body"), signedPart,
-                                                             Base64Part("application/pdf", "OUT",
-                                                                        "Content-Disposition: attachment; filename=outside.pdf\n")}));
+    const auto file = Deliver("Inbox", "1",
+                              Mixed("signed", {TextPart("body"), signedPart,
+                                               Base64Part("application/pdf", "OUT",
+                                                          "Content-Disposition: attachment; filename=outside.pdf\n")}));
     auto mail = Mail(file);
     auto attachments = mail->Attachments();
     ASSERT_EQ(attachments->Count(), 1);
