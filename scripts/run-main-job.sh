@@ -44,7 +44,7 @@ test_script_packages() {
 
 install_packages() {
   local packages=() missing=() package
-  mapfile -t packages < <(test_script_packages | grep -v -E '^(g\+\+-mingw-w64.*|mingw-w64-.*|wine.*|libwine-dev|xvfb|xauth|clang|libclang-rt-.*)$')
+  mapfile -t packages < <(test_script_packages | grep -v -E '^(g\+\+-mingw-w64.*|mingw-w64-.*|wine.*|libwine-dev|xvfb|xauth|clang|libclang-rt-.*|mutt|python3)$')
   if ((${#packages[@]} == 0)); then
     echo "no package list found in scripts/test.sh" >&2
     exit 1

@@ -26,6 +26,7 @@ packages=(
   libfmt-dev libcli11-dev libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgmime-3.0-dev libical-dev
+  mutt python3
   xvfb xauth
   g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 libwine-dev
   clang libclang-rt-14-dev

@@ -45,19 +45,53 @@ void WriteHostFile(const std::u16string& path, const Writer& write) {
     }
 }
 
+// A new part of the type the fields give, holding the content of the file
+// part: an attached message parsed from it when the type says so. None when
+// the fields give no type (GMime would go on with the type the part had) or
+// one that a file's content must never become (a multipart, a link, a
+// fragment of a message), or when the content holds no message.
+GObjectPtr<GMimeObject> PartLike(const std::vector<StoredHeader>& headers, GMimeObject* file) {
+    const auto typeText = HeaderValue(headers, "content-type");
+    GMimeDataWrapper* content = GMIME_IS_PART(file) ? g_mime_part_get_content(GMIME_PART(file)) : nullptr;
+    if (!typeText || content == nullptr) return {};
+    auto type = GObjectPtr<GMimeContentType>::Adopt(g_mime_content_type_parse(nullptr, typeText->c_str()));
+    auto part = GObjectPtr<GMimeObject>::Adopt(type ? g_mime_object_new(nullptr, type.get()) : nullptr);
+    if (part && GMIME_IS_MESSAGE_PART(part.get())) {
+        auto message = MessageFrom(g_mime_data_wrapper_get_stream(content));
+        if (!message) return {};
+        g_mime_message_part_set_message(GMIME_MESSAGE_PART(part.get()), message.get());
+    } else if (part && GMIME_IS_PART(part.get()) && !GMIME_IS_MESSAGE_PARTIAL(part.get()) &&
+               !g_mime_content_type_is_type(type.get(), "message", "*")) {
+        g_mime_part_set_content(GMIME_PART(part.get()), content);
+    } else {
+        return {};
+    }
+    SetHeaders(part.get(), headers);
+    return part;
+}
+
+constexpr std::string_view kSignedLeftAlone =
+    "it is signed; --include-signed takes its attachments (and drops its signature)";
+
 }  // namespace
 
 AttachmentCollection::AttachmentCollection(com::ComPtr<ItemObject> item) : item_(std::move(item)) {}
 
-std::int32_t AttachmentCollection::Count() {
-    return static_cast<std::int32_t>(AttachmentParts(item_->Message()).size());
+std::vector<GMimeObject*> AttachmentCollection::Parts() {
+    GMimeMessage* message = item_->Message();
+    MailboxContext& context = item_->Context();
+    if (!context.IncludeSigned() && SignedContentHoldsAttachments(message)) {
+        context.LeaveAsItIs(item_->File(), kSignedLeftAlone);
+    }
+    return AttachmentParts(message, context.IncludeSigned());
 }
 
+std::int32_t AttachmentCollection::Count() { return static_cast<std::int32_t>(Parts().size()); }
+
 com::ComPtr<Outlook::Attachment> AttachmentCollection::Item(std::int32_t index) {
-    GMimeMessage* message = item_->Message();
-    const auto parts = AttachmentParts(message);
+    const auto parts = Parts();
     GMimeObject* part = parts[CheckedIndex(index, parts.size())];
-    return com::MakeCom<AttachmentObject>(GObjectPtr<GMimeMessage>::Share(message),
+    return com::MakeCom<AttachmentObject>(item_, GObjectPtr<GMimeMessage>::Share(item_->Message()),
                                           GObjectPtr<GMimeObject>::Share(part));
 }
 
@@ -74,21 +108,21 @@ com::ComPtr<Outlook::Attachment> AttachmentCollection::Add(const std::u16string&
                               velmora::Format(u"An attachment of type %d cannot be made from a file.", {type}));
     }
     GMimeObject* added = GMIME_OBJECT(part.get());
-    AppendAttachment(message, added);
+    auto wrapped = AppendAttachment(message, added);
     item_->Changed();
-    return com::MakeCom<AttachmentObject>(GObjectPtr<GMimeMessage>::Share(message),
-                                          GObjectPtr<GMimeObject>::Share(added));
+    return com::MakeCom<AttachmentObject>(item_, GObjectPtr<GMimeMessage>::Share(message),
+                                          GObjectPtr<GMimeObject>::Share(added), std::move(wrapped));
 }
 
 void AttachmentCollection::Remove(std::int32_t index) {
-    GMimeMessage* message = item_->Message();
-    const auto parts = AttachmentParts(message);
-    RemovePart(message, parts[CheckedIndex(index, parts.size())]);
+    const auto parts = Parts();
+    RemovePart(item_->Message(), parts[CheckedIndex(index, parts.size())]);
     item_->Changed();
 }
 
-AttachmentObject::AttachmentObject(GObjectPtr<GMimeMessage> message, GObjectPtr<GMimeObject> part)
-    : message_(std::move(message)), part_(std::move(part)) {}
+AttachmentObject::AttachmentObject(com::ComPtr<ItemObject> item, GObjectPtr<GMimeMessage> message,
+                                   GObjectPtr<GMimeObject> part, GObjectPtr<GMimeObject> wrapped)
+    : item_(std::move(item)), message_(std::move(message)), part_(std::move(part)), wrapped_(std::move(wrapped)) {}
 
 std::u16string AttachmentObject::DisplayName() { return FileName(); }
 
@@ -139,29 +173,68 @@ void AttachmentObject::SaveAsFile(const std::u16string& path) {
         });
         return;
     }
-    WriteHostFile(path, [&](host::OutputStream& file) { WriteDecoded(part_.get(), file); });
+    WriteHostFile(path, [&](host::OutputStream& file) { decoded_ = WriteDecoded(part_.get(), file); });
 }
 
 std::u16string AttachmentObject::ContentId() {
+    if (IsLinkPart(part_.get())) return velmora::FromUtf8(LinkContentId(part_.get()));
     const char* contentId = NonEmpty(g_mime_object_get_content_id(part_.get()));
     return contentId == nullptr ? std::u16string() : velmora::FromUtf8(contentId);
 }
 
 void AttachmentObject::SaveToStream(host::OutputStream& stream) {
-    if (!IsLinkPart(part_.get())) WriteDecoded(part_.get(), stream);
+    if (!IsLinkPart(part_.get())) decoded_ = WriteDecoded(part_.get(), stream);
 }
 
-bool AttachmentObject::ContentIntact() { return true; }
+const DecodedContent& AttachmentObject::Decoded() {
+    if (!decoded_) decoded_ = MeasureContent(part_.get());
+    return *decoded_;
+}
 
-std::u16string AttachmentObject::PartProperties() { return {}; }
+bool AttachmentObject::ContentIntact() { return IsLinkPart(part_.get()) || Decoded().Intact; }
 
-void AttachmentObject::SetPartProperties(const std::u16string&) {}
+std::u16string AttachmentObject::PartProperties() {
+    PartDescription description;
+    description.Headers = IsLinkPart(part_.get()) ? LinkedPartHeaders(part_.get()) : HeadersOf(part_.get());
+    description.Place = PlaceOf(g_mime_message_get_mime_part(message_.get()), part_.get());
+    return velmora::FromUtf8(FormatPartDescription(description));
+}
+
+void AttachmentObject::SetPartProperties(const std::u16string& properties) {
+    const auto description = ParsePartDescription(velmora::ToUtf8(properties));
+    if (!description) return;
+    if (IsLinkPart(part_.get())) {
+        DescribeLinkedPart(GMIME_PART(part_.get()), description->Headers);
+    } else {
+        TakeHeaders(description->Headers);
+    }
+    // The place as it was before Add wrapped the message's content.
+    GMimeObject* origin = wrapped_ ? wrapped_.get() : g_mime_message_get_mime_part(message_.get());
+    if (GMimeObject* holder = description->Place ? PartAt(origin, *description->Place) : nullptr) {
+        MoveAfter(message_.get(), part_.get(), holder);
+    }
+    if (wrapped_) UnwrapSingle(message_.get(), wrapped_.get());
+    item_->Changed();
+}
+
+void AttachmentObject::TakeHeaders(const std::vector<StoredHeader>& headers) {
+    auto part = PartLike(headers, part_.get());
+    if (!part) return;
+    if (!IsAttachmentPart(part.get())) {
+        // Fields that would make the file the message's own content keep it an attachment.
+        g_mime_object_set_disposition(part.get(), GMIME_DISPOSITION_ATTACHMENT);
+        SetDispositionParameter(part.get(), "filename", velmora::ToUtf8(FileName()));
+    }
+    ReplacePart(message_.get(), part_.get(), part.get());
+    part_ = part;
+    decoded_.reset();
+}
 
 std::optional<LONG> AttachmentObject::SizeProperty() {
     if (IsLinkPart(part_.get())) return 0;
-    if (!size_) size_ = DecodedSize(part_.get());
-    if (*size_ > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max())) return std::nullopt;
-    return static_cast<LONG>(*size_);
+    const std::uint64_t size = Decoded().Size;
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max())) return std::nullopt;
+    return static_cast<LONG>(size);
 }
 
 LONG AttachmentObject::FlagsProperty() {

@@ -80,7 +80,7 @@ void SetUtf8(GMimePart* part) { g_mime_object_set_content_type_parameter(GMIME_O
 
 void InsertText(GMimePart* part, std::u16string_view prefix, bool html) {
     std::string content = DecodedBytes(part);
-    const std::string text = html ? EscapeHtml(prefix) : WithLineEnds(prefix, content);
+    const std::string text = html ? TextAsHtml(prefix) : WithLineEnds(prefix, content);
     const std::string charset = CharsetOf(part);
     const char* iconvName = g_mime_charset_iconv_name(charset.c_str());
 
@@ -103,7 +103,7 @@ void InsertText(GMimePart* part, std::u16string_view prefix, bool html) {
 }
 
 void ReplaceText(GMimePart* part, std::u16string_view text, bool html) {
-    const std::string content = html ? "<html><body>" + EscapeHtml(text) + "</body></html>\n"
+    const std::string content = html ? "<html><body>" + TextAsHtml(text) + "</body></html>\n"
                                      : WithLineEnds(text, DecodedBytes(part));
     ReplaceContent(part, content);
     SetUtf8(part);

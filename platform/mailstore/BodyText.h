@@ -18,7 +18,7 @@ std::u16string ReadBody(GMimeMessage* message);
 // <file://...>" lines), and the reader must see that text whichever part
 // their mail reader shows. So when wanted ends with current, only the text in
 // front is added, to every body part: at the start of the text part, and
-// HTML-escaped right after the HTML part's <body> tag. Everything else of
+// HTML-escaped right after the HTML part's <body> tag, its file URIs as links. Everything else of
 // both parts stays as it was, bytes included, whenever their charset can carry
 // the added text; otherwise the part is converted to UTF-8. Any other change
 // rewrites the text part and replaces the HTML part by the text, escaped, as

@@ -110,6 +110,33 @@ std::string PercentDecoded(std::string_view text) {
     return decoded;
 }
 
+bool IsUriText(std::u16string_view uri) {
+    for (const char16_t c : uri) {
+        if (c < 0x20 || c == 0x7F || c == u'<') return false;
+    }
+    return true;
+}
+
+// The URI as an attribute value: what a URI may not hold percent-encoded
+// (UTF-8), '&' as an entity.
+std::string HrefOf(std::u16string_view uri) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string href;
+    for (const char c : velmora::ToUtf8(uri)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>') {
+            href += '%';
+            href += kDigits[byte >> 4];
+            href += kDigits[byte & 0xF];
+        } else if (c == '&') {
+            href += "&amp;";
+        } else {
+            href += c;
+        }
+    }
+    return href;
+}
+
 }  // namespace
 
 std::string AsciiLower(std::string_view text) {
@@ -203,6 +230,23 @@ std::string EscapeHtml(std::u16string_view text) {
         }
     }
     return html;
+}
+
+std::string TextAsHtml(std::u16string_view text) {
+    static constexpr std::u16string_view kOpening = u"<file:";
+    std::string html;
+    std::size_t done = 0;
+    for (std::size_t at = text.find(kOpening); at != std::u16string_view::npos; at = text.find(kOpening, at + 1)) {
+        const std::size_t close = text.find(u'>', at);
+        if (close == std::u16string_view::npos) break;
+        const std::u16string_view uri = text.substr(at + 1, close - at - 1);
+        if (!IsUriText(uri)) continue;
+        html += EscapeHtml(text.substr(done, at - done));
+        html += "&lt;<a href=\"" + HrefOf(uri) + "\">" + EscapeHtml(uri) + "</a>&gt;";
+        done = close + 1;
+        at = close;
+    }
+    return html + EscapeHtml(text.substr(done));
 }
 
 std::size_t BodyStart(std::string_view html) {

@@ -19,6 +19,11 @@ std::u16string HtmlToText(std::string_view html);
 // fits any ASCII-compatible charset), line breaks as <br>.
 std::string EscapeHtml(std::u16string_view text);
 
+// The text as EscapeHtml makes it, but for file URIs written in angle
+// brackets ("<file:///home/me/a%20b.pdf>", as the engine refers to saved
+// files), which become links that show the URI.
+std::string TextAsHtml(std::u16string_view text);
+
 // The offset in the HTML where content shows before everything the body
 // showed so far: after the <body> tag, else after </head>, else at the start.
 std::size_t BodyStart(std::string_view html);

@@ -96,7 +96,9 @@ ItemKind CalendarKind(GMimePart* part) {
 
 ItemKind KindOf(GMimeMessage* message) {
     GMimeObject* main = MainPart(message);
-    if (IsCalendar(main) && GMIME_IS_PART(main)) return CalendarKind(GMIME_PART(main));
+    // A calendar that is an attachment is a file the message carries, even
+    // when it is all the message holds: taking it out leaves the same item.
+    if (IsCalendar(main) && GMIME_IS_PART(main) && !IsAttachmentPart(main)) return CalendarKind(GMIME_PART(main));
     if (main != nullptr && IsContactCard(main)) return ItemKind::Other;
     return ItemKind::Mail;
 }

@@ -48,6 +48,9 @@ public:
     std::filesystem::path CurrentFile();
     // Mail, meeting request, appointment, task or other; none when unreadable.
     std::optional<ItemKind> Kind();
+    // What the item shares with the rest of its mailbox, and its message file.
+    MailboxContext& Context() const { return *context_; }
+    const std::filesystem::path& File() const { return file_; }
 
     bool ReleaseParsedMessage() override;
 

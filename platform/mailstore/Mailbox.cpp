@@ -49,7 +49,7 @@ std::unique_ptr<Mailbox> Mailbox::Open(const fs::path& root, MailboxOptions opti
                               u"The directory " + velmora::FromUtf8(directory.string()) +
                                   u" is not a mailbox: it has no Maildir folders cur and new.");
     }
-    auto context = std::make_shared<MailboxContext>(directory, options.storeName);
+    auto context = std::make_shared<MailboxContext>(directory, options.storeName, options.includeSigned);
     auto session = com::MakeCom<NameSpace>();
     auto rootFolder = com::MakeCom<FolderObject>(context, directory, options.storeName,
                                                  com::ComPtr<IUnknown>(session->Identity()));

@@ -27,6 +27,10 @@ struct MailboxOptions {
     std::u16string storeName = u"Mailbox";
     // Who writes the drafts, as their From field holds it.
     std::u16string userAddress = u"me@localhost";
+    // Whether items offer the attachments of signed content. Taking one out
+    // changes what the signature signs, so the signature goes with it; by
+    // default such messages are left as they are, with a warning each.
+    bool includeSigned = false;
 };
 
 // A folder of the mailbox as the host's folder tree shows it.
@@ -70,7 +74,8 @@ public:
     // object (query it for the item interfaces); none when the file is not a
     // message of this mailbox.
     com::ComPtr<IUnknown> OpenMessage(const std::filesystem::path& file);
-    // Lines about items that could not be read ("Skipping <file>: <reason>"),
+    // Lines about items that could not be read ("Skipping <file>: <reason>")
+    // or were left as they are ("Leaving <file> as it is: <reason>"),
     // collected as they happen.
     std::vector<std::string> TakeWarnings();
 

@@ -5,11 +5,17 @@
 
 namespace mailstore {
 
-MailboxContext::MailboxContext(std::filesystem::path root, std::u16string storeName)
-    : root_(std::move(root)), storeName_(std::move(storeName)) {}
+MailboxContext::MailboxContext(std::filesystem::path root, std::u16string storeName, bool includeSigned)
+    : root_(std::move(root)), storeName_(std::move(storeName)), includeSigned_(includeSigned) {}
 
 void MailboxContext::Warn(const std::filesystem::path& file, std::string_view reason) {
     warnings_.push_back("Skipping " + file.string() + ": " + std::string(reason));
+}
+
+void MailboxContext::LeaveAsItIs(const std::filesystem::path& file, std::string_view reason) {
+    if (leftAlone_.insert(file).second) {
+        warnings_.push_back("Leaving " + file.string() + " as it is: " + std::string(reason));
+    }
 }
 
 std::vector<std::string> MailboxContext::TakeWarnings() { return std::exchange(warnings_, {}); }

@@ -16,21 +16,29 @@ bool IsEncryptedContent(GMimeObject* part) {
 
 bool NonEmpty(const char* text) { return text != nullptr && *text != '\0'; }
 
-// Visits the leaves (and attached messages) that belong to the message itself.
-void VisitLeaves(GMimeObject* object, const std::function<void(GMimeObject*)>& visit) {
+// Visits the leaves (and attached messages) that belong to the message
+// itself; those of signed content only with enterSigned.
+void VisitLeaves(GMimeObject* object, const std::function<void(GMimeObject*)>& visit, bool enterSigned = true) {
     if (object == nullptr || GMIME_IS_MULTIPART_ENCRYPTED(object)) return;
     if (GMIME_IS_MULTIPART_SIGNED(object)) {
+        if (!enterSigned) return;
         VisitLeaves(g_mime_multipart_get_part(GMIME_MULTIPART(object), GMIME_MULTIPART_SIGNED_CONTENT), visit);
         return;
     }
     if (GMIME_IS_MULTIPART(object)) {
         GMimeMultipart* multipart = GMIME_MULTIPART(object);
         for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
-            VisitLeaves(g_mime_multipart_get_part(multipart, i), visit);
+            VisitLeaves(g_mime_multipart_get_part(multipart, i), visit, enterSigned);
         }
         return;
     }
     visit(object);
+}
+
+// Signed and encrypted content takes no part in: what changes there breaks
+// what protects it.
+bool IsProtected(GMimeObject* object) {
+    return GMIME_IS_MULTIPART_SIGNED(object) || GMIME_IS_MULTIPART_ENCRYPTED(object);
 }
 
 GMimeMultipart* ParentOf(GMimeObject* root, GMimeObject* part) {
@@ -39,6 +47,14 @@ GMimeMultipart* ParentOf(GMimeObject* root, GMimeObject* part) {
     if (g_mime_multipart_index_of(multipart, part) >= 0) return multipart;
     for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
         if (GMimeMultipart* found = ParentOf(g_mime_multipart_get_part(multipart, i), part)) return found;
+    }
+    return nullptr;
+}
+
+// The innermost multipart/signed that holds the part, if any.
+GMimeMultipart* SignedAround(GMimeObject* top, GMimeObject* part) {
+    for (GMimeMultipart* outer = ParentOf(top, part); outer != nullptr; outer = ParentOf(top, GMIME_OBJECT(outer))) {
+        if (GMIME_IS_MULTIPART_SIGNED(outer)) return outer;
     }
     return nullptr;
 }
@@ -147,12 +163,64 @@ bool IsAttachmentPart(GMimeObject* part) {
            NonEmpty(g_mime_object_get_content_type_parameter(part, "name"));
 }
 
-std::vector<GMimeObject*> AttachmentParts(GMimeMessage* message) {
+std::vector<GMimeObject*> AttachmentParts(GMimeMessage* message) { return AttachmentParts(message, true); }
+
+std::vector<GMimeObject*> AttachmentParts(GMimeMessage* message, bool includeSigned) {
     std::vector<GMimeObject*> parts;
-    VisitLeaves(g_mime_message_get_mime_part(message), [&](GMimeObject* part) {
-        if (IsAttachmentPart(part)) parts.push_back(part);
-    });
+    VisitLeaves(
+        g_mime_message_get_mime_part(message),
+        [&](GMimeObject* part) {
+            if (IsAttachmentPart(part)) parts.push_back(part);
+        },
+        includeSigned);
     return parts;
+}
+
+bool SignedContentHoldsAttachments(GMimeMessage* message) {
+    return AttachmentParts(message, true).size() != AttachmentParts(message, false).size();
+}
+
+std::optional<std::vector<int>> PlaceOf(GMimeObject* top, GMimeObject* part) {
+    if (top == part) return std::vector<int>{};
+    if (top == nullptr || !GMIME_IS_MULTIPART(top)) return std::nullopt;
+    GMimeMultipart* multipart = GMIME_MULTIPART(top);
+    for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i) {
+        if (auto below = PlaceOf(g_mime_multipart_get_part(multipart, i), part)) {
+            below->insert(below->begin(), i);
+            return below;
+        }
+    }
+    return std::nullopt;
+}
+
+GMimeObject* PartAt(GMimeObject* top, const std::vector<int>& place) {
+    GMimeObject* part = top;
+    for (const int index : place) {
+        if (part == nullptr || !GMIME_IS_MULTIPART(part) || index < 0 ||
+            index >= g_mime_multipart_get_count(GMIME_MULTIPART(part))) {
+            return nullptr;
+        }
+        part = g_mime_multipart_get_part(GMIME_MULTIPART(part), index);
+    }
+    return part;
+}
+
+bool MoveAfter(GMimeMessage* message, GMimeObject* part, GMimeObject* holder) {
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    GMimeMultipart* parent = ParentOf(top, holder);
+    for (GMimeMultipart* outer = parent; outer != nullptr; outer = ParentOf(top, GMIME_OBJECT(outer))) {
+        if (IsProtected(GMIME_OBJECT(outer))) {
+            holder = GMIME_OBJECT(outer);
+            parent = ParentOf(top, holder);
+        }
+    }
+    GMimeMultipart* current = ParentOf(top, part);
+    if (parent == nullptr || current == nullptr || holder == part || IsProtected(GMIME_OBJECT(current))) return false;
+    const auto kept = GObjectPtr<GMimeObject>::Share(part);
+    g_mime_multipart_remove(Changing(current), part);
+    g_mime_multipart_insert(Changing(parent), g_mime_multipart_index_of(parent, holder) + 1, part);
+    if (g_mime_multipart_get_count(current) == 0) RemovePart(message, GMIME_OBJECT(current));
+    return true;
 }
 
 GMimeTextPart* BodyPart(GMimeMessage* message, const char* subtype) {
@@ -176,6 +244,13 @@ std::vector<GMimeTextPart*> HtmlBodyParts(GMimeMessage* message) {
 }
 
 void RemovePart(GMimeMessage* message, GMimeObject* part) {
+    // Signed content that loses a part no longer matches its signature: the
+    // signature goes, and the content stands where the signed part stood.
+    while (GMimeMultipart* signedPart = SignedAround(g_mime_message_get_mime_part(message), part)) {
+        const auto content = GObjectPtr<GMimeObject>::Share(
+            g_mime_multipart_get_part(signedPart, GMIME_MULTIPART_SIGNED_CONTENT));
+        ReplacePart(message, GMIME_OBJECT(signedPart), content.get());
+    }
     GMimeObject* top = g_mime_message_get_mime_part(message);
     if (part == top) {
         SetEmptyContent(message);
@@ -183,16 +258,38 @@ void RemovePart(GMimeMessage* message, GMimeObject* part) {
     }
     GMimeMultipart* parent = ParentOf(top, part);
     if (parent == nullptr) return;
-    if (GMIME_IS_MULTIPART_SIGNED(parent)) {
-        // Without its content the signature signs nothing: it goes too.
-        RemovePart(message, GMIME_OBJECT(parent));
-        return;
-    }
     g_mime_multipart_remove(Changing(parent), part);
     if (g_mime_multipart_get_count(parent) == 0) RemovePart(message, GMIME_OBJECT(parent));
 }
 
-void AppendAttachment(GMimeMessage* message, GMimeObject* part) { g_mime_multipart_add(TopLevelMixed(message), part); }
+GObjectPtr<GMimeObject> AppendAttachment(GMimeMessage* message, GMimeObject* part) {
+    auto former = GObjectPtr<GMimeObject>::Share(g_mime_message_get_mime_part(message));
+    GMimeMultipart* mixed = TopLevelMixed(message);
+    g_mime_multipart_add(mixed, part);
+    return GMIME_OBJECT(mixed) == former.get() ? GObjectPtr<GMimeObject>() : former;
+}
+
+void ReplacePart(GMimeMessage* message, GMimeObject* part, GMimeObject* replacement) {
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    if (part == top) {
+        g_mime_message_set_mime_part(message, replacement);
+        return;
+    }
+    GMimeMultipart* parent = ParentOf(top, part);
+    if (parent == nullptr) return;
+    GObject* replaced =
+        G_OBJECT(g_mime_multipart_replace(Changing(parent), g_mime_multipart_index_of(parent, part), replacement));
+    if (replaced != nullptr) g_object_unref(replaced);
+}
+
+void UnwrapSingle(GMimeMessage* message, GMimeObject* wrapped) {
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    if (top == wrapped || !HasType(top, "multipart", "mixed")) return;
+    GMimeMultipart* mixed = GMIME_MULTIPART(top);
+    if (g_mime_multipart_get_count(mixed) == 1 && g_mime_multipart_get_part(mixed, 0) == wrapped) {
+        g_mime_message_set_mime_part(message, wrapped);
+    }
+}
 
 void InsertBodyPart(GMimeMessage* message, GMimeObject* part) {
     GMimeObject* main = MainPart(message);

@@ -1,11 +1,9 @@
 #include "mailstore/PartContent.h"
 
-#include <array>
-
 #include "host/HostError.h"
-#include "host/Platform.h"
 #include "mailstore/ContentTypes.h"
 #include "mailstore/HostSinkStream.h"
+#include "mailstore/NativeFiles.h"
 
 namespace mailstore {
 
@@ -25,35 +23,21 @@ void ForceUtf8(GMimeParamList* parameters, const char* name, const std::string& 
     }
 }
 
-// Writes the decoded content to stream; false when GMime reports a failure.
-bool WriteContent(GMimeObject* part, GMimeStream* stream) {
-    if (GMIME_IS_MESSAGE_PART(part)) {
-        GMimeMessage* message = g_mime_message_part_get_message(GMIME_MESSAGE_PART(part));
-        return message == nullptr || g_mime_object_write_to_stream(GMIME_OBJECT(message), nullptr, stream) >= 0;
-    }
-    if (!GMIME_IS_PART(part)) return true;
-    GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(part));
-    return content == nullptr || g_mime_data_wrapper_write_to_stream(content, stream) >= 0;
-}
-
 }  // namespace
 
-std::uint64_t DecodedSize(GMimeObject* part) {
-    auto sink = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_null_new());
-    WriteContent(part, sink.get());
-    return GMIME_STREAM_NULL(sink.get())->written;
-}
-
-void WriteDecoded(GMimeObject* part, host::OutputStream& file) {
+DecodedContent WriteDecoded(GMimeObject* part, host::OutputStream& file) {
     auto sink = NewHostSinkStream(file);
-    const bool written = WriteContent(part, sink.get());
-    RethrowSinkFailure(sink.get());
-    if (!written) throw host::HostError(E_FAIL, u"The attachment's content cannot be read from its message.");
+    try {
+        return DecodeContent(part, sink.get());
+    } catch (const host::HostError&) {
+        RethrowSinkFailure(sink.get());
+        throw;
+    }
 }
 
 std::string DecodedBytes(GMimePart* part) {
     auto memory = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new());
-    WriteContent(GMIME_OBJECT(part), memory.get());
+    DecodeContent(GMIME_OBJECT(part), memory.get());
     GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memory.get()));
     return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
 }
@@ -77,16 +61,20 @@ void ReplaceContent(GMimePart* part, std::string_view bytes) {
         part, keep ? previous : g_mime_part_get_best_content_encoding(part, GMIME_ENCODING_CONSTRAINT_7BIT));
 }
 
-GObjectPtr<GMimePart> AttachmentFromFile(std::u16string_view path, const std::string& fileName) {
-    auto source = host::TheFileSystem().OpenRead(path);
-    auto stream = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new());
-    std::array<char, 64 * 1024> chunk;
-    while (const std::size_t read = source->Read(chunk.data(), chunk.size())) {
-        g_mime_stream_write(stream.get(), chunk.data(), read);
-    }
-    g_mime_stream_reset(stream.get());
+GObjectPtr<GMimeMessage> MessageFrom(GMimeStream* stream) {
+    if (g_mime_stream_reset(stream) != 0) return {};
+    auto parser = GObjectPtr<GMimeParser>::Adopt(g_mime_parser_new_with_stream(stream));
+    auto message = GObjectPtr<GMimeMessage>::Adopt(g_mime_parser_construct_message(parser.get(), nullptr));
+    if (!message || g_mime_message_get_mime_part(message.get()) == nullptr) return {};
+    return message;
+}
 
-    const MediaType type = MediaTypeOfName(fileName);
+GObjectPtr<GMimePart> AttachmentFromFile(std::u16string_view path, const std::string& fileName) {
+    auto stream = OpenFileStream(path);
+    MediaType type = MediaTypeOfName(fileName);
+    // An attached message is never base64-encoded: until it is made one
+    // (see MessageFrom), it is a file like any other.
+    if (type.Type == "message") type = {"application", "octet-stream"};
     auto part = GObjectPtr<GMimePart>::Adopt(g_mime_part_new_with_type(type.Type.c_str(), type.Subtype.c_str()));
     auto content = GObjectPtr<GMimeDataWrapper>::Adopt(
         g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));

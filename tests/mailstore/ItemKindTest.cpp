@@ -108,6 +108,18 @@ TEST_F(Kinds, RemovingAttachmentsNeverChangesTheKind) {
     EXPECT_TRUE(Open(invitation).As<Outlook::_MeetingItem>());
 }
 
+TEST_F(Kinds, AMessageThatIsOnlyACalendarAttachmentIsAMailAndStaysOne) {
+    const auto file = Deliver("", "1", Message("Subject: a file\nContent-Type: text/calendar\n"
+                                               "Content-Disposition: attachment; filename=todo.ics\n",
+                                               Calendar("", "VTODO")));
+    auto mail = Open(file).As<Outlook::_MailItem>();
+    ASSERT_TRUE(mail);
+    ASSERT_EQ(mail->Attachments()->Count(), 1);
+    mail->Attachments()->Remove(1);
+    mail->Save();
+    EXPECT_TRUE(Open(file).As<Outlook::_MailItem>());
+}
+
 TEST_F(Kinds, ABodyWrittenIntoACalendarOnlyMessageKeepsItsKind) {
     const auto bare = Deliver("", "1", CalendarMessage("REQUEST", "VEVENT"));
     const auto withFile = Deliver(

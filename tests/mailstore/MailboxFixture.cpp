@@ -75,7 +75,7 @@ fs::path MailboxTest::Deliver(std::string_view folder, const std::string& fileNa
 }
 
 mailstore::Mailbox& MailboxTest::Box() {
-    if (!box_) box_ = mailstore::Mailbox::Open(root);
+    if (!box_) box_ = mailstore::Mailbox::Open(root, boxOptions);
     return *box_;
 }
 

@@ -54,6 +54,8 @@ protected:
 
     testing_support::TestPlatform platform;
     fs::path root;
+    // The options Box() opens the mailbox with.
+    mailstore::MailboxOptions boxOptions;
 
 private:
     std::unique_ptr<mailstore::Mailbox> box_;

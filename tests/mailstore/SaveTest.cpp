@@ -75,7 +75,13 @@ TEST_F(Saving, AddByValueAddLinkAndRemoveThenReopen) {
     }
     auto reread = Reparse(file);
     ASSERT_TRUE(reread);
-    EXPECT_EQ(PartContents(reread.get()), (std::vector<std::string>{original, added, "Content-Type: application/pdf\n\n"}));
+    const auto contents = PartContents(reread.get());
+    ASSERT_EQ(contents.size(), 3u);
+    EXPECT_EQ(contents[0], original);
+    EXPECT_EQ(contents[1], added);
+    // The link's body is the header of the file it stands for.
+    EXPECT_EQ(contents[2].rfind("Content-Type: application/pdf; name*=UTF-8''Report%20%C3%A9.pdf\n", 0), 0u)
+        << contents[2];
     EXPECT_EQ(TextOf(reread.get(), "plain"), "body\n");
 
     auto attachments = Mail(file)->Attachments();
@@ -130,11 +136,12 @@ TEST_F(Saving, RemovingEveryPartLeavesAReadableMessage) {
     EXPECT_EQ(reread->Body(), u"");
 }
 
-TEST_F(Saving, RemovingSignedContentTakesItsSignatureAlong) {
+TEST_F(Saving, RemovingSignedContentTakesItsSignatureAlongWhenTheMailboxIncludesSignedContent) {
     const std::string signedFile = "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"; boundary=s\n\n--s\n" +
                                    PdfPart("signed.pdf", "PDF") + "\n--s\nContent-Type: application/pgp-signature; "
                                    "name=signature.asc\n\n-----BEGIN PGP SIGNATURE-----\n--s--\n";
     const auto file = Inbox(Mixed("signed", {TextPart("body"), signedFile, PdfPart("other.pdf", "OTHER")}));
+    boxOptions.includeSigned = true;
     auto mail = Mail(file);
     ASSERT_EQ(mail->Attachments()->Count(), 2);
     mail->Attachments()->Remove(1);
@@ -178,12 +185,35 @@ TEST_F(Saving, BodyReferenceOnAnHtmlOnlyMessageShowsInTheHtml) {
     mail->Save();
 
     auto reread = Reparse(file);
-    EXPECT_EQ(TextOf(reread.get(), "html"),
-              "<html><head><title>T</title></head><body class=\"x\">Attachment extracted: "
-              "&lt;file://C:\\Out\\a&amp;b &#26085;.pdf&gt;<br>\n<br>\n<p>Hello &amp; welcome</p>\n<p>second</p>"
-              "</body></html>\n");
+    EXPECT_EQ(
+        TextOf(reread.get(), "html"),
+        "<html><head><title>T</title></head><body class=\"x\">Attachment extracted: &lt;<a "
+        "href=\"file://C:\\Out\\a&amp;b%20%E6%97%A5.pdf\">file://C:\\Out\\a&amp;b &#26085;.pdf</a>&gt;<br>\n<br>\n"
+        "<p>Hello &amp; welcome</p>\n<p>second</p></body></html>\n");
     EXPECT_EQ(TextOf(reread.get(), "plain"), "(none)");
     EXPECT_EQ(Mail(file)->Body(), reference + u"Hello & welcome\r\n\r\nsecond");
+}
+
+TEST_F(Saving, FileUrisInAnHtmlBodyBecomeLinksAndNothingElseDoes) {
+    const auto file = Inbox(Message("Subject: html\nContent-Type: text/html; charset=utf-8\n",
+                                    "<html><body><p>Hi</p></body></html>\n"));
+    const std::u16string reference = u"Attachment extracted: <file:///home/me/Att/Z%C3%BCrich%20Bericht.pdf>\r\n"
+                                     u"Attachment extracted: <file:///x\"><script>alert(1)</script>.pdf>\r\n\r\n";
+    auto mail = Mail(file);
+    mail->SetBody(reference + mail->Body());
+    mail->Save();
+    const std::string html = TextOf(Reparse(file).get(), "html");
+    EXPECT_NE(html.find("&lt;<a href=\"file:///home/me/Att/Z%C3%BCrich%20Bericht.pdf\">"
+                        "file:///home/me/Att/Z%C3%BCrich%20Bericht.pdf</a>&gt;<br>"),
+              std::string::npos)
+        << html;
+    // A URI ends at its closing bracket; what follows is text.
+    EXPECT_NE(
+        html.find("&lt;<a href=\"file:///x%22\">file:///x&quot;</a>&gt;&lt;script&gt;alert(1)&lt;/script&gt;.pdf&gt;"),
+        std::string::npos)
+        << html;
+    EXPECT_EQ(html.find("<script"), std::string::npos) << html;
+    EXPECT_EQ(Mail(file)->Body(), reference + u"Hi");
 }
 
 TEST_F(Saving, BodyReferenceReachesBothAlternativesAndOtherChangesReplaceTheHtml) {

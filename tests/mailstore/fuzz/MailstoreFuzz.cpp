@@ -1,5 +1,5 @@
 // Feeds bytes to the item model as a message file of a mailbox: reads all an
-// engine run reads, changes the item as a save run with removal does, saves
+// engine run reads, changes the item as save and reintroduce runs do, saves
 // it, and checks that the message reads back as the same kind of item with
 // the attachments it was saved with.
 #include <cstddef>
@@ -106,9 +106,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadEverything(*item);
     const std::int32_t count = item->Attachments()->Count();
     item->SetBody(u"Attachment extracted: <file://C:\\saved.bin>\r\n\r\n" + item->Body());
+    // The removed part's description goes to the parts that stand for it, as save and reintroduce give it.
+    const std::u16string properties = count > 0 ? item->Attachments()->Item(count)->PartProperties() : u"";
+    item->Attachments()->Add(u"C:\\added.bin", Outlook::olByValue, 1, u"added.bin")->SetPartProperties(properties);
+    item->Attachments()->Add(u"C:\\added.bin", Outlook::olByReference, 1, u"added.bin")->SetPartProperties(properties);
     if (count > 0) item->Attachments()->Remove(count);
-    item->Attachments()->Add(u"C:\\added.bin", Outlook::olByValue, 1, u"added.bin");
-    item->Attachments()->Add(u"C:\\added.bin", Outlook::olByReference, 1, u"added.bin");
     item->Save();
     item.Reset();
 
