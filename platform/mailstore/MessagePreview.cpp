@@ -11,6 +11,7 @@
 #include "base/Utf16.h"
 #include "host/FileSystem.h"
 #include "mailstore/AttachmentObjects.h"
+#include "mailstore/ContentDecoding.h"
 #include "mailstore/BodyText.h"
 #include "mailstore/DraftMessage.h"
 #include "mailstore/HtmlText.h"
@@ -106,14 +107,14 @@ MessagePreview::MessagePreview(const fs::path& file) : parsed_(std::make_unique<
     parsed_->message = ReadMessageOrThrow(file);
     for (GMimeObject* part : AttachmentParts(parsed_->message.get())) {
         auto attachment =
-            com::MakeCom<AttachmentObject>(parsed_->message, GObjectPtr<GMimeObject>::Share(part));
+            com::MakeCom<AttachmentObject>(nullptr, parsed_->message, GObjectPtr<GMimeObject>::Share(part));
         PreviewAttachment shown;
         shown.Name = attachment->FileName();
         shown.Link = IsLinkPart(part);
         if (shown.Link) {
             shown.LinkedPath = Decoded(g_mime_object_get_content_type_parameter(part, "name"));
         } else {
-            shown.Size = DecodedSize(part);
+            shown.Size = MeasureContent(part).Size;
         }
         attachments_.push_back(std::move(shown));
         parsed_->attachments.push_back(std::move(attachment));
