@@ -34,13 +34,18 @@ public:
     velmora::TDateTime CreationTime() override;
     com::ComPtr<IUnknown> Parent() override;
     std::u16string Subject() override;
-    // Writes the message when it has unsaved changes; see ReplaceMessageFile.
+    // Writes the message when it has unsaved changes as a new message file,
+    // which the item follows (see RewriteMessageFile). A message another
+    // program deleted meanwhile leaves a warning with the mailbox and throws
+    // host::HostError with ERROR_FILE_NOT_FOUND.
     void Save() override;
-    // The folder's path below the mailbox root and the message file's unique name.
+    // The folder's path below the mailbox root and the message file's unique
+    // name, as they were when the object was made: rewriting the message
+    // gives its file a new name, not the item a new identity.
     std::u16string EntryID() override;
 
     // The parsed message, parsed now when needed; host::HostError when the
-    // file is not a readable message.
+    // file is not a readable message (ERROR_FILE_NOT_FOUND when it is gone).
     GMimeMessage* Message();
     // Records that Message() was changed.
     void Changed() { changed_ = true; }
@@ -58,10 +63,12 @@ private:
 
     std::shared_ptr<MailboxContext> context_;
     std::filesystem::path file_;
+    std::u16string entryId_;
     com::ComPtr<IUnknown> folder_;
     GObjectPtr<GMimeMessage> message_;
     std::optional<ItemKind> kind_;
     std::string unreadable_;  // why the file cannot be read, once that is known
+    bool gone_ = false;       // it cannot be read because it is no longer there
     std::optional<std::u16string> body_;  // as last set
     std::optional<velmora::TDateTime> created_;
     bool changed_ = false;

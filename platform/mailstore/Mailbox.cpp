@@ -8,6 +8,7 @@
 #include "mailstore/FolderObject.h"
 #include "mailstore/MailboxContext.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirFolders.h"
 #include "mailstore/MimeRuntime.h"
 #include "mailstore/SessionObjects.h"
 
@@ -39,10 +40,11 @@ fs::path Normal(const fs::path& path) {
 std::unique_ptr<Mailbox> Mailbox::Open(const fs::path& root, MailboxOptions options) {
     EnsureMimeRuntime();
     const fs::path directory = Normal(root);
-    if (!maildir::IsMaildir(directory)) {
+    if (!maildir::IsMailbox(directory)) {
         throw host::HostError(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
                               u"The directory " + velmora::FromUtf8(directory.string()) +
-                                  u" is not a mailbox: it has no Maildir folders cur and new.");
+                                  u" is not a mailbox: neither it nor any directory below it is a Maildir folder "
+                                  u"(with cur and new).");
     }
     auto context = std::make_shared<MailboxContext>(directory, options.storeName);
     auto session = com::MakeCom<NameSpace>();
@@ -67,8 +69,9 @@ com::ComPtr<Outlook::MAPIFolder> Mailbox::FindFolder(std::u16string_view path) {
     com::ComPtr<FolderObject> folder = root_;
     for (const auto& component : PathComponents(path)) {
         com::ComPtr<FolderObject> next;
-        for (const auto& directory : maildir::SubFolders(folder->Directory())) {
-            if (velmora::SameText(velmora::FromUtf8(directory.filename().string()), component)) {
+        for (const auto& directory : maildir::SubFolders(context_->Root(), folder->Directory())) {
+            if (velmora::SameText(maildir::FolderName(directory), component) ||
+                velmora::SameText(velmora::FromUtf8(maildir::FolderNameOnDisk(directory)), component)) {
                 next = folder->SubFolder(directory);
                 break;
             }
@@ -85,20 +88,16 @@ com::ComPtr<IUnknown> Mailbox::OpenMessage(const fs::path& file) {
     std::error_code error;
     if ((box != "cur" && box != "new") || !fs::is_regular_file(message, error)) return nullptr;
 
-    const fs::path relative = maildir::FolderOf(message).lexically_relative(context_->Root());
-    if (relative.empty() || *relative.begin() == "..") return nullptr;
+    const auto chain = maildir::FolderChain(context_->Root(), maildir::FolderOf(message));
+    if (!chain) return nullptr;
     com::ComPtr<FolderObject> folder = root_;
-    for (const auto& name : relative) {
-        if (name == ".") continue;
-        const fs::path wanted = folder->Directory() / name;
-        const auto subFolders = maildir::SubFolders(folder->Directory());
-        if (std::find(subFolders.begin(), subFolders.end(), wanted) == subFolders.end()) return nullptr;
-        folder = folder->SubFolder(wanted);
-    }
+    for (const auto& directory : *chain) folder = folder->SubFolder(directory);
     if (!maildir::IsMaildir(folder->Directory())) return nullptr;
     return folder->MessageItem(message);
 }
 
 std::vector<std::string> Mailbox::TakeWarnings() { return context_->TakeWarnings(); }
+
+std::vector<std::string> Mailbox::TakeNotes() { return context_->TakeNotes(); }
 
 }  // namespace mailstore

@@ -14,6 +14,13 @@ void MailboxContext::Warn(const std::filesystem::path& file, std::string_view re
 
 std::vector<std::string> MailboxContext::TakeWarnings() { return std::exchange(warnings_, {}); }
 
+void MailboxContext::Rewritten(const std::filesystem::path& old, const std::filesystem::path& now) {
+    notes_.push_back("Rewrote " + old.lexically_relative(root_).string() + " as " +
+                     now.lexically_relative(root_).string());
+}
+
+std::vector<std::string> MailboxContext::TakeNotes() { return std::exchange(notes_, {}); }
+
 void MailboxContext::Parsed(ParsedMessageHolder& holder) {
     parsed_.remove(&holder);
     parsed_.push_front(&holder);

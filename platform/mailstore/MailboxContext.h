@@ -21,7 +21,8 @@ protected:
 };
 
 // What every object of one mailbox shares: the root, the store's name, the
-// warnings about unreadable items, and the parsed messages kept open. A
+// warnings about unreadable items, the notes about rewritten messages, and
+// the parsed messages kept open. A
 // parsed message keeps its file open, so however many item objects a caller
 // holds (a selection of thousands), at most a bounded number of them keep
 // theirs; the others parse again when they are used.
@@ -38,6 +39,10 @@ public:
     void Warn(const std::filesystem::path& file, std::string_view reason);
     std::vector<std::string> TakeWarnings();
 
+    // Records "Rewrote <old> as <new>", both below the root.
+    void Rewritten(const std::filesystem::path& old, const std::filesystem::path& now);
+    std::vector<std::string> TakeNotes();
+
     // The holder has (again) a parsed message and was just used; holders
     // used least recently release theirs beyond the limit.
     void Parsed(ParsedMessageHolder& holder);
@@ -48,6 +53,7 @@ private:
     std::filesystem::path root_;
     std::u16string storeName_;
     std::vector<std::string> warnings_;
+    std::vector<std::string> notes_;
     std::list<ParsedMessageHolder*> parsed_;  // most recently used first
 };
 
