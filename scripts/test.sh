@@ -27,6 +27,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgmime-3.0-dev libical-dev
   xvfb xauth
+  dovecot-imapd mutt python3
   g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 libwine-dev
   clang libclang-rt-14-dev
 )
