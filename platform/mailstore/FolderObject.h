@@ -23,7 +23,8 @@ public:
     // The message files sorted by name. The list is taken when the folder
     // object first lists its items and kept for the object's life: the
     // engine asks for the items once per item, and listing a directory of
-    // thousands of messages each time would make a walk quadratic. Listing
+    // thousands of messages each time would make a walk quadratic. An item of
+    // a message saved since is the message's new file. Listing
     // first cleans up after Velmora's writers that died in the folder, so
     // that a message they were replacing is not listed twice.
     com::ComPtr<Outlook::_Items> Items() override;

@@ -24,7 +24,9 @@ class ItemObject final : public com::ComObject<Outlook::_MailItem, Outlook::_App
                                                Outlook::_TaskItem>,
                          public ParsedMessageHolder {
 public:
-    ItemObject(std::shared_ptr<MailboxContext> context, std::filesystem::path file, com::ComPtr<IUnknown> folder);
+    // file may be a name the mailbox rewrote since: the item is the message's
+    // latest file.
+    ItemObject(std::shared_ptr<MailboxContext> context, const std::filesystem::path& file, com::ComPtr<IUnknown> folder);
     ~ItemObject() override;
 
     com::ComPtr<Outlook::Attachments> Attachments() override;

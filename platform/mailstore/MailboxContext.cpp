@@ -3,6 +3,8 @@
 #include <iterator>
 #include <utility>
 
+#include "mailstore/Maildir.h"
+
 namespace mailstore {
 
 MailboxContext::MailboxContext(std::filesystem::path root, std::u16string storeName)
@@ -14,12 +16,32 @@ void MailboxContext::Warn(const std::filesystem::path& file, std::string_view re
 
 std::vector<std::string> MailboxContext::TakeWarnings() { return std::exchange(warnings_, {}); }
 
+namespace {
+
+// What names a message whatever its flags and whether in new/ or cur/.
+std::filesystem::path MessageKey(const std::filesystem::path& file) {
+    return maildir::FolderOf(file) / maildir::UniqueName(file.filename().string());
+}
+
+}  // namespace
+
 void MailboxContext::Rewritten(const std::filesystem::path& old, const std::filesystem::path& now) {
+    rewritten_[MessageKey(old)] = now;
     notes_.push_back("Rewrote " + old.lexically_relative(root_).string() + " as " +
                      now.lexically_relative(root_).string());
 }
 
 std::vector<std::string> MailboxContext::TakeNotes() { return std::exchange(notes_, {}); }
+
+std::filesystem::path MailboxContext::Latest(const std::filesystem::path& file) const {
+    std::filesystem::path latest = file;
+    // Every rewrite gives a fresh name, so the chain ends.
+    for (auto next = rewritten_.find(MessageKey(latest)); next != rewritten_.end();
+         next = rewritten_.find(MessageKey(latest))) {
+        latest = next->second;
+    }
+    return latest;
+}
 
 void MailboxContext::Parsed(ParsedMessageHolder& holder) {
     parsed_.remove(&holder);

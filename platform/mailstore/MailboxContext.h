@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,9 +40,14 @@ public:
     void Warn(const std::filesystem::path& file, std::string_view reason);
     std::vector<std::string> TakeWarnings();
 
-    // Records "Rewrote <old> as <new>", both below the root.
+    // Records that the message of file old is now in file now: a note
+    // ("Rewrote <old> as <new>", both below the root), and where item objects
+    // made from a folder listing taken before find it.
     void Rewritten(const std::filesystem::path& old, const std::filesystem::path& now);
     std::vector<std::string> TakeNotes();
+    // The file that holds the message of file now, as far as this mailbox
+    // rewrote it (file itself when it did not).
+    std::filesystem::path Latest(const std::filesystem::path& file) const;
 
     // The holder has (again) a parsed message and was just used; holders
     // used least recently release theirs beyond the limit.
@@ -54,6 +60,7 @@ private:
     std::u16string storeName_;
     std::vector<std::string> warnings_;
     std::vector<std::string> notes_;
+    std::map<std::filesystem::path, std::filesystem::path> rewritten_;  // by folder and unique name
     std::list<ParsedMessageHolder*> parsed_;  // most recently used first
 };
 

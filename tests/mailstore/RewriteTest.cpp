@@ -15,6 +15,7 @@
 #include <regex>
 
 #include "MailboxFixture.h"
+#include "base/Utf16.h"
 #include "host/HostError.h"
 #include "mailstore/MailboxContext.h"
 #include "mailstore/Maildir.h"
@@ -109,6 +110,27 @@ TEST_F(Rewriting, ANewNameWithATrueSizeTheFlagsAndNothingElseOfTheOldName) {
     EXPECT_FALSE(fs::exists(first));
     EXPECT_EQ(Mail(Current(delivered))->Attachments()->Count(), 0);
     EXPECT_EQ(FilesBelow(root / "Inbox").size(), 3u);
+}
+
+TEST_F(Rewriting, AFolderListedBeforeASaveGivesTheSavedMessage) {
+    const auto first = Deliver("Inbox", "1700000000.M1P1.host:2,S", TwoFiles("first"));
+    Deliver("Inbox", "1700000001.M1P1.host:2,S", TwoFiles("second"));
+    auto inbox = Box().FindFolder(u"Inbox");
+    auto items = inbox->Items();
+    for (int save = 0; save < 2; ++save) {
+        auto mail = items->Item(1).As<Outlook::_MailItem>();
+        ASSERT_TRUE(mail);
+        mail->Attachments()->Remove(1);
+        mail->Save();
+    }
+    auto again = inbox->Items()->Item(1).As<Outlook::_MailItem>();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Subject(), u"first");
+    EXPECT_EQ(again->Attachments()->Count(), 0);
+    EXPECT_EQ(again->EntryID(),
+              u"Inbox/" + velmora::FromUtf8(mailstore::maildir::UniqueName(Current(first).filename().string())));
+    EXPECT_EQ(inbox->Items()->Item(2).As<Outlook::_MailItem>()->Attachments()->Count(), 2);
+    EXPECT_TRUE(Box().TakeWarnings().empty());
 }
 
 TEST_F(Rewriting, FlagsChangedWhileTheMessageIsWrittenPassToTheNewFile) {
