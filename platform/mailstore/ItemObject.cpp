@@ -148,7 +148,8 @@ void ItemObject::Save() {
     const std::size_t attachments = AttachmentParts(message).size();
     RewrittenFile rewritten;
     try {
-        rewritten = RewriteMessageFile(file_, message, [&](const fs::path& written) { CheckWritten(written, attachments); });
+        rewritten = RewriteMessageFile(file_, message,
+                                       [&](const fs::path& written) { CheckWritten(written, attachments); });
     } catch (const host::HostError& error) {
         if (error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
             context_->Warn(file_, "another program deleted it before its changes were saved");

@@ -26,7 +26,8 @@ class ItemObject final : public com::ComObject<Outlook::_MailItem, Outlook::_App
 public:
     // file may be a name the mailbox rewrote since: the item is the message's
     // latest file.
-    ItemObject(std::shared_ptr<MailboxContext> context, const std::filesystem::path& file, com::ComPtr<IUnknown> folder);
+    ItemObject(std::shared_ptr<MailboxContext> context, const std::filesystem::path& file,
+               com::ComPtr<IUnknown> folder);
     ~ItemObject() override;
 
     com::ComPtr<Outlook::Attachments> Attachments() override;

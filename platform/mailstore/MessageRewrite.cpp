@@ -94,7 +94,8 @@ std::uint64_t WriteDurably(Descriptor& fd, const fs::path& path, GMimeMessage* m
     {
         auto file = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_fs_new(fd.get()));
         g_mime_stream_fs_set_owner(GMIME_STREAM_FS(file.get()), FALSE);
-        auto buffered = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_buffer_new(file.get(), GMIME_STREAM_BUFFER_BLOCK_WRITE));
+        auto buffered =
+            GObjectPtr<GMimeStream>::Adopt(g_mime_stream_buffer_new(file.get(), GMIME_STREAM_BUFFER_BLOCK_WRITE));
         errno = 0;
         if (g_mime_object_write_to_stream(GMIME_OBJECT(message), nullptr, buffered.get()) < 0 ||
             g_mime_stream_flush(buffered.get()) != 0) {

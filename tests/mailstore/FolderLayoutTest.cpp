@@ -10,7 +10,8 @@ namespace mailstore_test {
 namespace {
 
 std::string Note(std::string_view subject) {
-    return Mixed(subject, {TextPart("text\n"), Base64Part("application/pdf", "PDF", "Content-Disposition: attachment; filename=a.pdf\n")});
+    return Mixed(subject, {TextPart("text\n"),
+                           Base64Part("application/pdf", "PDF", "Content-Disposition: attachment; filename=a.pdf\n")});
 }
 
 class Layouts : public MailboxTest {
@@ -138,7 +139,8 @@ TEST_F(Layouts, FolderNamesInModifiedUtf7AreShownDecodedAndKeptOnDisk) {
     const auto file = Deliver("&ANw-berweisungen", "1700000000.M1P1.host:2,S", Note("transfer"));
     const auto nested = Deliver(".Entw&APw-rfe.&ZeVnLIqe-", "1700000001.M1P1.host:2,S", Note("nested"));
 
-    EXPECT_EQ(Tree(*Box().RootFolder()), "&AGE- Entw\xC3\xBCrfe[\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E] R&D \xC3\x9C" "berweisungen");
+    EXPECT_EQ(Tree(*Box().RootFolder()),
+              "&AGE- Entw\xC3\xBCrfe[\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E] R&D \xC3\x9C" "berweisungen");
     EXPECT_EQ(Box().FindFolder(u"\u00DCberweisungen")->Items()->Count(), 1);
     EXPECT_EQ(Box().FindFolder(u"&ANw-berweisungen")->Items()->Count(), 1);
     EXPECT_EQ(Box().FindFolder(u"Entw\u00FCrfe/\u65E5\u672C\u8A9E")->Items()->Count(), 1);

@@ -27,7 +27,8 @@ namespace mailstore_test {
 namespace {
 
 std::string PdfPart(std::string_view name, std::string_view bytes) {
-    return Base64Part("application/pdf", bytes, "Content-Disposition: attachment; filename=\"" + std::string(name) + "\"\n");
+    return Base64Part("application/pdf", bytes,
+                      "Content-Disposition: attachment; filename=\"" + std::string(name) + "\"\n");
 }
 
 std::string TwoFiles(std::string_view subject) {
@@ -181,15 +182,17 @@ TEST_F(Rewriting, AMessageDeletedByAnotherProgramStaysDeletedAndIsSkipped) {
     } catch (const host::HostError& error) {
         EXPECT_EQ(error.Code(), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     }
-    EXPECT_EQ(Box().TakeWarnings(), std::vector<std::string>{"Skipping " + second.string() +
-                                                             ": another program deleted it before its changes were saved"});
+    EXPECT_EQ(Box().TakeWarnings(),
+              std::vector<std::string>{"Skipping " + second.string() +
+                                       ": another program deleted it before its changes were saved"});
 
     // Deleted before it was read: the item is no mail item, with a warning.
     const auto third = Deliver("Inbox", "1700000002.M1P1.host:2,S", TwoFiles("never read"));
     auto unread = Open(third);
     fs::remove(third);
     EXPECT_FALSE(unread.As<Outlook::_MailItem>());
-    EXPECT_EQ(Box().TakeWarnings(), std::vector<std::string>{"Skipping " + third.string() + ": it is no longer in its folder"});
+    EXPECT_EQ(Box().TakeWarnings(),
+              std::vector<std::string>{"Skipping " + third.string() + ": it is no longer in its folder"});
 
     // Deleted after its parse was let go (many items held): read again, it
     // fails with the same code.
@@ -206,7 +209,8 @@ TEST_F(Rewriting, AMessageDeletedByAnotherProgramStaysDeletedAndIsSkipped) {
     } catch (const host::HostError& error) {
         EXPECT_EQ(error.Code(), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     }
-    EXPECT_EQ(Box().TakeWarnings(), std::vector<std::string>{"Skipping " + fourth.string() + ": it is no longer in its folder"});
+    EXPECT_EQ(Box().TakeWarnings(),
+              std::vector<std::string>{"Skipping " + fourth.string() + ": it is no longer in its folder"});
     EXPECT_TRUE(FilesBelow(root / "Inbox").empty());
     EXPECT_TRUE(Box().TakeNotes().empty());
 }
@@ -232,7 +236,8 @@ TEST_F(Rewriting, WorkFilesOfWritersThatDiedAreCleanedUp) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        const fs::path work = mailstore::maildir::NewWorkFile(folder, mailstore::maildir::UniqueName(replaced.filename().string()));
+        const fs::path work =
+            mailstore::maildir::NewWorkFile(folder, mailstore::maildir::UniqueName(replaced.filename().string()));
         const std::string text = Message("Subject: replacement\n", "slim\n");
         std::ofstream(work, std::ios::binary) << text;
         const fs::path placed = folder / "cur" / mailstore::maildir::NewMessageName(1700000000, text.size(), "S");

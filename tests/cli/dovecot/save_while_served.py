@@ -245,9 +245,9 @@ def scenario(arguments, work):
             expected_flags[message.key] = flags
         before = {message.key: message for message in original}
 
-        answered_in_save = answered = run_while_served([arguments.velmora, "save", "--mailbox", mailbox, "--to", saved, "--remove",
-                                     "--replace", "link", "--min-size", "0", "--if-exists", "rename"],
-                                    env, server, original, problems, "velmora save")
+        save = [arguments.velmora, "save", "--mailbox", mailbox, "--to", saved, "--remove", "--replace", "link",
+                "--min-size", "0", "--if-exists", "rename"]
+        answered_in_save = answered = run_while_served(save, env, server, original, problems, "velmora save")
         after_save = read_back(reader, problems, "the save")
         rewritten = links = compared = 0
         if after_save is not None:
