@@ -37,8 +37,9 @@ std::u16string Text(const fs::path& path) { return velmora::FromUtf8(path.string
 
 ItemObject::ItemObject(std::shared_ptr<MailboxContext> context, const fs::path& file, com::ComPtr<IUnknown> folder)
     : context_(std::move(context)), file_(context_->Latest(file)), folder_(std::move(folder)) {
-    const fs::path directory = maildir::FolderOf(file_).lexically_relative(context_->Root());
-    entryId_ = velmora::FromUtf8(directory.generic_string() + "/" + maildir::UniqueName(file_.filename().string()));
+    const fs::path first = context_->FirstName(file_);
+    const fs::path directory = first.parent_path().lexically_relative(context_->Root());
+    entryId_ = velmora::FromUtf8(directory.generic_string() + "/" + first.filename().string());
 }
 
 ItemObject::~ItemObject() { context_->Forget(*this); }

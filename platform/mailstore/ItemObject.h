@@ -43,8 +43,9 @@ public:
     // host::HostError with ERROR_FILE_NOT_FOUND.
     void Save() override;
     // The folder's path below the mailbox root and the message file's unique
-    // name, as they were when the object was made: rewriting the message
-    // gives its file a new name, not the item a new identity.
+    // name, as they were before the mailbox first rewrote the message:
+    // rewriting gives its file a new name, not the item a new identity while
+    // the mailbox is open.
     std::u16string EntryID() override;
 
     // The parsed message, parsed now when needed; host::HostError when the

@@ -26,7 +26,8 @@ std::filesystem::path MessageKey(const std::filesystem::path& file) {
 }  // namespace
 
 void MailboxContext::Rewritten(const std::filesystem::path& old, const std::filesystem::path& now) {
-    rewritten_[MessageKey(old)] = now;
+    latest_[MessageKey(old)] = now;
+    first_[MessageKey(now)] = FirstName(old);
     notes_.push_back("Rewrote " + old.lexically_relative(root_).string() + " as " +
                      now.lexically_relative(root_).string());
 }
@@ -36,11 +37,15 @@ std::vector<std::string> MailboxContext::TakeNotes() { return std::exchange(note
 std::filesystem::path MailboxContext::Latest(const std::filesystem::path& file) const {
     std::filesystem::path latest = file;
     // Every rewrite gives a fresh name, so the chain ends.
-    for (auto next = rewritten_.find(MessageKey(latest)); next != rewritten_.end();
-         next = rewritten_.find(MessageKey(latest))) {
+    for (auto next = latest_.find(MessageKey(latest)); next != latest_.end(); next = latest_.find(MessageKey(latest))) {
         latest = next->second;
     }
     return latest;
+}
+
+std::filesystem::path MailboxContext::FirstName(const std::filesystem::path& file) const {
+    const auto first = first_.find(MessageKey(file));
+    return first == first_.end() ? MessageKey(file) : first->second;
 }
 
 void MailboxContext::Parsed(ParsedMessageHolder& holder) {

@@ -41,13 +41,17 @@ public:
     std::vector<std::string> TakeWarnings();
 
     // Records that the message of file old is now in file now: a note
-    // ("Rewrote <old> as <new>", both below the root), and where item objects
-    // made from a folder listing taken before find it.
+    // ("Rewrote <old> as <new>", both below the root), where item objects
+    // made from a folder listing taken before find it, and which name it had
+    // first.
     void Rewritten(const std::filesystem::path& old, const std::filesystem::path& now);
     std::vector<std::string> TakeNotes();
     // The file that holds the message of file now, as far as this mailbox
     // rewrote it (file itself when it did not).
     std::filesystem::path Latest(const std::filesystem::path& file) const;
+    // The message's folder and unique name ("<folder>/<unique>") before this
+    // mailbox first rewrote it: what identifies it while the mailbox is open.
+    std::filesystem::path FirstName(const std::filesystem::path& file) const;
 
     // The holder has (again) a parsed message and was just used; holders
     // used least recently release theirs beyond the limit.
@@ -60,7 +64,10 @@ private:
     std::u16string storeName_;
     std::vector<std::string> warnings_;
     std::vector<std::string> notes_;
-    std::map<std::filesystem::path, std::filesystem::path> rewritten_;  // by folder and unique name
+    // Both by folder and unique name: the latest file of a message, and the
+    // first name of a message rewritten.
+    std::map<std::filesystem::path, std::filesystem::path> latest_;
+    std::map<std::filesystem::path, std::filesystem::path> first_;
     std::list<ParsedMessageHolder*> parsed_;  // most recently used first
 };
 
