@@ -83,7 +83,7 @@ com::ComPtr<Outlook::MAPIFolder> Mailbox::FindFolder(std::u16string_view path) {
 }
 
 com::ComPtr<IUnknown> Mailbox::OpenMessage(const fs::path& file) {
-    const fs::path message = Normal(file);
+    const fs::path message = context_->Latest(Normal(file));
     const std::string box = message.parent_path().filename().string();
     std::error_code error;
     if ((box != "cur" && box != "new") || !fs::is_regular_file(message, error)) return nullptr;

@@ -41,8 +41,8 @@ public:
     // an empty path; none if absent.
     com::ComPtr<Outlook::MAPIFolder> FindFolder(std::u16string_view path);
     // One message file of the mailbox (in a folder's cur/ or new/) as an item
-    // object (query it for the item interfaces); none when the file is not a
-    // message of this mailbox.
+    // object (query it for the item interfaces), also by a name the mailbox
+    // rewrote since; none when the file is not a message of this mailbox.
     com::ComPtr<IUnknown> OpenMessage(const std::filesystem::path& file);
     // Lines about items that could not be read ("Skipping <file>: <reason>"),
     // collected as they happen.

@@ -133,6 +133,8 @@ TEST_F(Rewriting, AFolderListedBeforeASaveGivesTheSavedMessageWithItsIdentity) {
     EXPECT_EQ(Box().FindFolder(u"Inbox")->Items()->Item(1).As<Outlook::_MailItem>()->EntryID(),
               u"Inbox/1700000000.M1P1.host");
     EXPECT_EQ(Mail(Current(first))->EntryID(), u"Inbox/1700000000.M1P1.host");
+    // The name it had opens it too, while the mailbox is open.
+    EXPECT_EQ(Mail(first)->Attachments()->Count(), 0);
     EXPECT_EQ(inbox->Items()->Item(2).As<Outlook::_MailItem>()->Attachments()->Count(), 2);
     EXPECT_TRUE(Box().TakeWarnings().empty());
 }
