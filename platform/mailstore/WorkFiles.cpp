@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <string_view>
