@@ -4,7 +4,7 @@
 #   bash scripts/run-main-job.sh
 # 1. installs the packages the Linux build needs (as root; skipped when all are
 #    there): the list of scripts/test.sh without the packages of its Windows
-#    cross build and virtual display,
+#    cross build, virtual display, and IMAP server and mail reader,
 # 2. builds velmora, the sample mailbox generator and the MAPI provider
 #    library (RelWithDebInfo, as the test script's Linux build) in build-main/,
 # 3. writes the sample mailbox into the work directory,
@@ -44,7 +44,7 @@ test_script_packages() {
 
 install_packages() {
   local packages=() missing=() package
-  mapfile -t packages < <(test_script_packages | grep -v -E '^(g\+\+-mingw-w64.*|mingw-w64-.*|wine.*|libwine-dev|xvfb|xauth|clang|libclang-rt-.*|mutt|python3)$')
+  mapfile -t packages < <(test_script_packages | grep -v -E '^(g\+\+-mingw-w64.*|mingw-w64-.*|wine.*|libwine-dev|xvfb|xauth|clang|libclang-rt-.*|dovecot-imapd|mutt|python3)$')
   if ((${#packages[@]} == 0)); then
     echo "no package list found in scripts/test.sh" >&2
     exit 1

@@ -28,6 +28,7 @@ packages=(
   libgmime-3.0-dev libical-dev
   mutt python3
   xvfb xauth
+  dovecot-imapd mutt python3
   g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 libwine-dev
   clang libclang-rt-14-dev
 )

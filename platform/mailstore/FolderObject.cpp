@@ -2,10 +2,11 @@
 
 #include <utility>
 
-#include "base/Utf16.h"
 #include "mailstore/CollectionIndex.h"
 #include "mailstore/ItemObject.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirFolders.h"
+#include "mailstore/WorkFiles.h"
 
 namespace mailstore {
 
@@ -52,12 +53,15 @@ FolderObject::FolderObject(std::shared_ptr<MailboxContext> context, fs::path dir
 std::u16string FolderObject::Name() { return name_; }
 
 com::ComPtr<Outlook::_Items> FolderObject::Items() {
-    if (!messages_) messages_ = std::make_shared<const std::vector<fs::path>>(maildir::MessageFiles(directory_));
+    if (!messages_) {
+        maildir::RemoveAbandonedWorkFiles(directory_);
+        messages_ = std::make_shared<const std::vector<fs::path>>(maildir::MessageFiles(directory_));
+    }
     return com::MakeCom<ItemList>(com::ComPtr<FolderObject>(this), messages_);
 }
 
 com::ComPtr<Outlook::_Folders> FolderObject::Folders() {
-    return com::MakeCom<FolderList>(com::ComPtr<FolderObject>(this), maildir::SubFolders(directory_));
+    return com::MakeCom<FolderList>(com::ComPtr<FolderObject>(this), maildir::SubFolders(context_->Root(), directory_));
 }
 
 com::ComPtr<IUnknown> FolderObject::Parent() { return parent_; }
@@ -72,7 +76,7 @@ com::ComPtr<IUnknown> FolderObject::MessageItem(const fs::path& file) {
 }
 
 com::ComPtr<FolderObject> FolderObject::SubFolder(const fs::path& directory) {
-    return com::MakeCom<FolderObject>(context_, directory, velmora::FromUtf8(directory.filename().string()),
+    return com::MakeCom<FolderObject>(context_, directory, maildir::FolderName(directory),
                                       com::ComPtr<IUnknown>(Identity()));
 }
 

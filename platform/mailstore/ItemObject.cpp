@@ -12,6 +12,7 @@
 #include "mailstore/BodyText.h"
 #include "mailstore/Maildir.h"
 #include "mailstore/MessageFile.h"
+#include "mailstore/MessageRewrite.h"
 #include "mailstore/MimeTree.h"
 
 namespace mailstore {
@@ -34,8 +35,12 @@ std::u16string Text(const fs::path& path) { return velmora::FromUtf8(path.string
 
 }  // namespace
 
-ItemObject::ItemObject(std::shared_ptr<MailboxContext> context, fs::path file, com::ComPtr<IUnknown> folder)
-    : context_(std::move(context)), file_(std::move(file)), folder_(std::move(folder)) {}
+ItemObject::ItemObject(std::shared_ptr<MailboxContext> context, const fs::path& file, com::ComPtr<IUnknown> folder)
+    : context_(std::move(context)), file_(context_->Latest(file)), folder_(std::move(folder)) {
+    const fs::path first = context_->FirstName(file_);
+    const fs::path directory = first.parent_path().lexically_relative(context_->Root());
+    entryId_ = velmora::FromUtf8(directory.generic_string() + "/" + first.filename().string());
+}
 
 ItemObject::~ItemObject() { context_->Forget(*this); }
 
@@ -49,6 +54,7 @@ GMimeMessage* ItemObject::Message() {
         } catch (const UnreadableMessage& error) {
             message_ = {};
             unreadable_ = error.what();
+            gone_ = dynamic_cast<const MessageGone*>(&error) != nullptr;
             context_->Warn(file_, unreadable_);
             ThrowUnreadable();
         }
@@ -75,7 +81,8 @@ bool ItemObject::ReleaseParsedMessage() {
 }
 
 void ItemObject::ThrowUnreadable() const {
-    throw host::HostError(E_FAIL, u"The message " + Text(file_) + u" cannot be read: " + velmora::FromUtf8(unreadable_));
+    throw host::HostError(gone_ ? HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) : E_FAIL,
+                          u"The message " + Text(file_) + u" cannot be read: " + velmora::FromUtf8(unreadable_));
 }
 
 void* ItemObject::Find(REFIID iid) {
@@ -129,11 +136,7 @@ velmora::TDateTime ItemObject::CreationTime() {
 
 com::ComPtr<IUnknown> ItemObject::Parent() { return folder_; }
 
-std::u16string ItemObject::EntryID() {
-    if (auto current = maildir::Locate(file_)) file_ = *current;
-    const fs::path folder = maildir::FolderOf(file_).lexically_relative(context_->Root());
-    return velmora::FromUtf8(folder.generic_string() + "/" + maildir::UniqueName(file_.filename().string()));
-}
+std::u16string ItemObject::EntryID() { return entryId_; }
 
 std::filesystem::path ItemObject::CurrentFile() {
     if (auto current = maildir::Locate(file_)) file_ = *current;
@@ -149,7 +152,18 @@ void ItemObject::Save() {
     if (!changed_) return;
     GMimeMessage* message = Message();
     const std::size_t attachments = AttachmentParts(message).size();
-    file_ = ReplaceMessageFile(file_, message, [&](const fs::path& written) { CheckWritten(written, attachments); });
+    RewrittenFile rewritten;
+    try {
+        rewritten = RewriteMessageFile(file_, message,
+                                       [&](const fs::path& written) { CheckWritten(written, attachments); });
+    } catch (const host::HostError& error) {
+        if (error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+            context_->Warn(file_, "another program deleted it before its changes were saved");
+        }
+        throw;
+    }
+    context_->Rewritten(rewritten.removed, rewritten.written);
+    file_ = std::move(rewritten.written);
     changed_ = false;
 }
 

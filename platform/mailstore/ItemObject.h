@@ -24,7 +24,10 @@ class ItemObject final : public com::ComObject<Outlook::_MailItem, Outlook::_App
                                                Outlook::_TaskItem>,
                          public ParsedMessageHolder {
 public:
-    ItemObject(std::shared_ptr<MailboxContext> context, std::filesystem::path file, com::ComPtr<IUnknown> folder);
+    // file may be a name the mailbox rewrote since: the item is the message's
+    // latest file.
+    ItemObject(std::shared_ptr<MailboxContext> context, const std::filesystem::path& file,
+               com::ComPtr<IUnknown> folder);
     ~ItemObject() override;
 
     com::ComPtr<Outlook::Attachments> Attachments() override;
@@ -34,13 +37,19 @@ public:
     velmora::TDateTime CreationTime() override;
     com::ComPtr<IUnknown> Parent() override;
     std::u16string Subject() override;
-    // Writes the message when it has unsaved changes; see ReplaceMessageFile.
+    // Writes the message when it has unsaved changes as a new message file,
+    // which the item follows (see RewriteMessageFile). A message another
+    // program deleted meanwhile leaves a warning with the mailbox and throws
+    // host::HostError with ERROR_FILE_NOT_FOUND.
     void Save() override;
-    // The folder's path below the mailbox root and the message file's unique name.
+    // The folder's path below the mailbox root and the message file's unique
+    // name, as they were before the mailbox first rewrote the message:
+    // rewriting gives its file a new name, not the item a new identity while
+    // the mailbox is open.
     std::u16string EntryID() override;
 
     // The parsed message, parsed now when needed; host::HostError when the
-    // file is not a readable message.
+    // file is not a readable message (ERROR_FILE_NOT_FOUND when it is gone).
     GMimeMessage* Message();
     // Records that Message() was changed.
     void Changed() { changed_ = true; }
@@ -63,10 +72,12 @@ private:
 
     std::shared_ptr<MailboxContext> context_;
     std::filesystem::path file_;
+    std::u16string entryId_;
     com::ComPtr<IUnknown> folder_;
     GObjectPtr<GMimeMessage> message_;
     std::optional<ItemKind> kind_;
     std::string unreadable_;  // why the file cannot be read, once that is known
+    bool gone_ = false;       // it cannot be read because it is no longer there
     std::optional<std::u16string> body_;  // as last set
     std::optional<velmora::TDateTime> created_;
     bool changed_ = false;

@@ -11,6 +11,7 @@
 #include "mailstore/ItemObject.h"
 #include "mailstore/MailboxContext.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirFolders.h"
 #include "mailstore/MimeRuntime.h"
 #include "mailstore/NewMessageFile.h"
 #include "mailstore/SessionObjects.h"
@@ -44,10 +45,11 @@ fs::path Normal(const fs::path& path) {
 std::unique_ptr<Mailbox> Mailbox::Open(const fs::path& root, MailboxOptions options) {
     EnsureMimeRuntime();
     const fs::path directory = Normal(root);
-    if (!maildir::IsMaildir(directory)) {
+    if (!maildir::IsMailbox(directory)) {
         throw host::HostError(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
                               u"The directory " + velmora::FromUtf8(directory.string()) +
-                                  u" is not a mailbox: it has no Maildir folders cur and new.");
+                                  u" is not a mailbox: neither it nor any directory below it is a Maildir folder "
+                                  u"(with cur and new).");
     }
     auto context = std::make_shared<MailboxContext>(directory, options.storeName, options.includeSigned);
     auto session = com::MakeCom<NameSpace>();
@@ -80,8 +82,8 @@ FolderNode Mailbox::FolderTree() {
     const std::function<FolderNode(const fs::path&, std::u16string)> node = [&](const fs::path& directory,
                                                                                 std::u16string name) {
         FolderNode folder{std::move(name), directory, {}};
-        for (const auto& sub : maildir::SubFolders(directory)) {
-            folder.Children.push_back(node(sub, velmora::FromUtf8(sub.filename().string())));
+        for (const auto& sub : maildir::SubFolders(context_->Root(), directory)) {
+            folder.Children.push_back(node(sub, maildir::FolderName(sub)));
         }
         return folder;
     };
@@ -91,16 +93,10 @@ FolderNode Mailbox::FolderTree() {
 com::ComPtr<Outlook::MAPIFolder> Mailbox::FolderAt(const fs::path& directory) { return FolderObjectAt(directory); }
 
 com::ComPtr<FolderObject> Mailbox::FolderObjectAt(const fs::path& directory) {
-    const fs::path relative = Normal(directory).lexically_relative(context_->Root());
-    if (relative.empty() || *relative.begin() == "..") return nullptr;
+    const auto chain = maildir::FolderChain(context_->Root(), Normal(directory));
+    if (!chain) return nullptr;
     com::ComPtr<FolderObject> folder = root_;
-    for (const auto& name : relative) {
-        if (name == ".") continue;
-        const fs::path wanted = folder->Directory() / name;
-        const auto subFolders = maildir::SubFolders(folder->Directory());
-        if (std::find(subFolders.begin(), subFolders.end(), wanted) == subFolders.end()) return nullptr;
-        folder = folder->SubFolder(wanted);
-    }
+    for (const auto& step : *chain) folder = folder->SubFolder(step);
     return folder;
 }
 
@@ -108,8 +104,9 @@ com::ComPtr<Outlook::MAPIFolder> Mailbox::FindFolder(std::u16string_view path) {
     com::ComPtr<FolderObject> folder = root_;
     for (const auto& component : PathComponents(path)) {
         com::ComPtr<FolderObject> next;
-        for (const auto& directory : maildir::SubFolders(folder->Directory())) {
-            if (velmora::SameText(velmora::FromUtf8(directory.filename().string()), component)) {
+        for (const auto& directory : maildir::SubFolders(context_->Root(), folder->Directory())) {
+            if (velmora::SameText(maildir::FolderName(directory), component) ||
+                velmora::SameText(velmora::FromUtf8(maildir::FolderNameOnDisk(directory)), component)) {
                 next = folder->SubFolder(directory);
                 break;
             }
@@ -121,7 +118,7 @@ com::ComPtr<Outlook::MAPIFolder> Mailbox::FindFolder(std::u16string_view path) {
 }
 
 com::ComPtr<IUnknown> Mailbox::OpenMessage(const fs::path& file) {
-    const fs::path message = Normal(file);
+    const fs::path message = context_->Latest(Normal(file));
     const std::string box = message.parent_path().filename().string();
     std::error_code error;
     if ((box != "cur" && box != "new") || !fs::is_regular_file(message, error)) return nullptr;
@@ -186,5 +183,7 @@ bool Mailbox::Send(Draft& draft) {
     MoveMessage(draft.File(), EnsureTopFolder(context_->Root(), "Sent"), "S");
     return true;
 }
+
+std::vector<std::string> Mailbox::TakeNotes() { return context_->TakeNotes(); }
 
 }  // namespace mailstore

@@ -45,13 +45,14 @@ struct FolderNode {
 using FolderChooser = std::function<std::optional<std::filesystem::path>()>;
 
 // A mailbox directory opened as the host's application object: one store
-// whose root folder is the mailbox directory itself. The objects it hands out
+// whose root folder is the mailbox directory itself, in any of the layouts of
+// MaildirFolders.h. The objects it hands out
 // may outlive it. Paths of linked files go through the installed
 // host::FileSystem; item dates through the installed host::System.
 class Mailbox {
 public:
-    // Throws host::HostError when the directory is not a mailbox (a Maildir:
-    // it needs cur/ and new/).
+    // Throws host::HostError when the directory is not a mailbox: neither a
+    // Maildir (with cur/ and new/) nor a directory holding one.
     static std::unique_ptr<Mailbox> Open(const std::filesystem::path& root, MailboxOptions options = {});
     ~Mailbox();
     Mailbox(const Mailbox&) = delete;
@@ -67,17 +68,21 @@ public:
     // The folder object of a directory of the mailbox; none when the
     // directory is no folder of it.
     com::ComPtr<Outlook::MAPIFolder> FolderAt(const std::filesystem::path& directory);
-    // A folder by its path below the root, components separated by '/'
-    // (case-insensitive); the root for an empty path; none if absent.
+    // A folder by its path below the root, components separated by '/', each
+    // the folder's name or its name on disk (case-insensitive); the root for
+    // an empty path; none if absent.
     com::ComPtr<Outlook::MAPIFolder> FindFolder(std::u16string_view path);
     // One message file of the mailbox (in a folder's cur/ or new/) as an item
-    // object (query it for the item interfaces); none when the file is not a
-    // message of this mailbox.
+    // object (query it for the item interfaces), also by a name the mailbox
+    // rewrote since; none when the file is not a message of this mailbox.
     com::ComPtr<IUnknown> OpenMessage(const std::filesystem::path& file);
     // Lines about items that could not be read ("Skipping <file>: <reason>")
     // or were left as they are ("Leaving <file> as it is: <reason>"),
     // collected as they happen.
     std::vector<std::string> TakeWarnings();
+    // Lines about messages rewritten under a new file name ("Rewrote <old>
+    // as <new>", paths below the root), collected as they happen.
+    std::vector<std::string> TakeNotes();
 
     // What the host's main window shows, as the explorer reports it to
     // add-ins. Showing a folder clears the selection; throws host::HostError

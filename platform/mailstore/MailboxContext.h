@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <list>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -23,7 +24,8 @@ protected:
 
 // What every object of one mailbox shares: the root, the store's name,
 // whether items offer the attachments of signed content, the warnings about
-// items read or left alone, and the parsed messages kept open. A
+// items read or left alone, the notes about rewritten messages, and the
+// parsed messages kept open. A
 // parsed message keeps its file open, so however many item objects a caller
 // holds (a selection of thousands), at most a bounded number of them keep
 // theirs; the others parse again when they are used.
@@ -43,6 +45,19 @@ public:
     void LeaveAsItIs(const std::filesystem::path& file, std::string_view reason);
     std::vector<std::string> TakeWarnings();
 
+    // Records that the message of file old is now in file now: a note
+    // ("Rewrote <old> as <new>", both below the root), where item objects
+    // made from a folder listing taken before find it, and which name it had
+    // first.
+    void Rewritten(const std::filesystem::path& old, const std::filesystem::path& now);
+    std::vector<std::string> TakeNotes();
+    // The file that holds the message of file now, as far as this mailbox
+    // rewrote it (file itself when it did not).
+    std::filesystem::path Latest(const std::filesystem::path& file) const;
+    // The message's folder and unique name ("<folder>/<unique>") before this
+    // mailbox first rewrote it: what identifies it while the mailbox is open.
+    std::filesystem::path FirstName(const std::filesystem::path& file) const;
+
     // The holder has (again) a parsed message and was just used; holders
     // used least recently release theirs beyond the limit.
     void Parsed(ParsedMessageHolder& holder);
@@ -55,6 +70,11 @@ private:
     bool includeSigned_;
     std::vector<std::string> warnings_;
     std::set<std::filesystem::path> leftAlone_;
+    std::vector<std::string> notes_;
+    // Both by folder and unique name: the latest file of a message, and the
+    // first name of a message rewritten.
+    std::map<std::filesystem::path, std::filesystem::path> latest_;
+    std::map<std::filesystem::path, std::filesystem::path> first_;
     std::list<ParsedMessageHolder*> parsed_;  // most recently used first
 };
 

@@ -5,41 +5,15 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
+#include <mutex>
 #include <system_error>
 
 namespace mailstore::maildir {
 
 namespace {
 
-constexpr int kMaxFolderDepth = 32;
 constexpr std::int64_t kLastPlausibleSecond = 253402300799;  // 9999-12-31 23:59:59
-
-bool IsDirectory(const fs::path& path) {
-    std::error_code error;
-    return fs::is_directory(fs::symlink_status(path, error));
-}
-
-bool IsReserved(const std::string& name) {
-    return name.empty() || name.front() == '.' || name == "cur" || name == "new" || name == "tmp";
-}
-
-std::vector<fs::path> CandidateSubDirectories(const fs::path& dir) {
-    std::vector<fs::path> found;
-    std::error_code error;
-    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-        const fs::path& path = it->path();
-        if (!IsReserved(path.filename().string()) && IsDirectory(path)) found.push_back(path);
-    }
-    return found;
-}
-
-bool HoldsFolder(const fs::path& dir, int depth) {
-    if (IsMaildir(dir)) return true;
-    if (depth >= kMaxFolderDepth) return false;
-    const auto below = CandidateSubDirectories(dir);
-    return std::any_of(below.begin(), below.end(), [&](const fs::path& sub) { return HoldsFolder(sub, depth + 1); });
-}
+constexpr char kInfo[] = ":2,";
 
 bool ByFileName(const fs::path& a, const fs::path& b) {
     const std::string nameA = a.filename().string();
@@ -47,28 +21,31 @@ bool ByFileName(const fs::path& a, const fs::path& b) {
     return nameA != nameB ? nameA < nameB : a < b;
 }
 
-std::string HostNamePart() {
+std::string ReadHostName() {
     std::array<char, 256> name{};
     if (gethostname(name.data(), name.size() - 1) != 0 || name[0] == '\0') return "localhost";
     std::string host(name.data());
-    // '/' and ':' would break the file name and its info part.
+    // '/' and ':' would break the file name and its info part, ',' its fields.
     std::replace(host.begin(), host.end(), '/', '_');
     std::replace(host.begin(), host.end(), ':', '_');
+    std::replace(host.begin(), host.end(), ',', '_');
     return host;
 }
 
-}  // namespace
-
-bool IsMaildir(const fs::path& dir) { return IsDirectory(dir / "cur") && IsDirectory(dir / "new"); }
-
-std::vector<fs::path> SubFolders(const fs::path& dir) {
-    std::vector<fs::path> folders;
-    for (const auto& sub : CandidateSubDirectories(dir)) {
-        if (HoldsFolder(sub, 1)) folders.push_back(sub);
-    }
-    std::sort(folders.begin(), folders.end(), ByFileName);
-    return folders;
+// The clock's microseconds, moved on when this process handed out the same
+// moment already.
+std::int64_t UniqueMicroseconds() {
+    static std::mutex lock;
+    static std::int64_t last = 0;
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    const std::int64_t stamp = static_cast<std::int64_t>(now.tv_sec) * 1'000'000 + now.tv_usec;
+    const std::lock_guard<std::mutex> guard(lock);
+    last = std::max(last + 1, stamp);
+    return last % 1'000'000;
 }
+
+}  // namespace
 
 std::vector<fs::path> MessageFiles(const fs::path& dir) {
     std::vector<fs::path> files;
@@ -87,6 +64,11 @@ std::vector<fs::path> MessageFiles(const fs::path& dir) {
 fs::path FolderOf(const fs::path& messageFile) { return messageFile.parent_path().parent_path(); }
 
 std::string UniqueName(const std::string& fileName) { return fileName.substr(0, fileName.find(':')); }
+
+std::string Flags(const std::string& fileName) {
+    const auto info = fileName.find(kInfo);
+    return info == std::string::npos ? std::string() : fileName.substr(info + sizeof(kInfo) - 1);
+}
 
 std::optional<fs::path> Locate(const fs::path& messageFile) {
     std::error_code error;
@@ -113,16 +95,14 @@ std::optional<std::int64_t> DeliveryTime(const std::string& fileName) {
     return seconds;
 }
 
-fs::path NewTemporaryFile(const fs::path& folder) {
-    static std::atomic<unsigned long> sequence{0};
-    const fs::path tmp = folder / "tmp";
-    std::error_code error;
-    fs::create_directory(tmp, error);
-    timeval now{};
-    gettimeofday(&now, nullptr);
-    const std::string name = std::to_string(now.tv_sec) + ".M" + std::to_string(now.tv_usec) + "P" +
-                             std::to_string(getpid()) + "Q" + std::to_string(++sequence) + "." + HostNamePart();
-    return tmp / name;
+const std::string& HostNamePart() {
+    static const std::string host = ReadHostName();
+    return host;
+}
+
+std::string NewMessageName(std::int64_t seconds, std::uint64_t size, std::string_view flags) {
+    return std::to_string(seconds) + ".M" + std::to_string(UniqueMicroseconds()) + "P" + std::to_string(getpid()) +
+           "." + HostNamePart() + ",S=" + std::to_string(size) + kInfo + std::string(flags);
 }
 
 }  // namespace mailstore::maildir

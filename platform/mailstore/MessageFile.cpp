@@ -6,56 +6,16 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 
-#include "base/Utf16.h"
-#include "host/HostError.h"
-#include "mailstore/Maildir.h"
-#include "posix/system/PosixErrors.h"
+#include "mailstore/MimeRuntime.h"
 
 namespace mailstore {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::u16string Text(const fs::path& path) { return velmora::FromUtf8(path.string()); }
-
-// Closes the descriptor unless it was closed on purpose.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd_; }
-    int Close() { return ::close(std::exchange(fd_, -1)); }
-
-private:
-    int fd_;
-};
-
-// Removes a file written on the way unless it reached its place.
-class PendingFile {
-public:
-    explicit PendingFile(fs::path path) : path_(std::move(path)) {}
-    ~PendingFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    void Placed() { path_.clear(); }
-
-private:
-    fs::path path_;
-};
 
 // Whether the header block (up to its empty line) is short enough to be
 // held in memory.
@@ -116,47 +76,13 @@ std::string HeaderProblem(GMimeObject* object) {
     return {};
 }
 
-void WriteDurably(const fs::path& path, GMimeMessage* message, const struct stat& original) {
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (fd.get() < 0) posix::ThrowErrnoFileError(u"Cannot create", Text(path), errno, path);
-    {
-        auto file = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_fs_new(fd.get()));
-        g_mime_stream_fs_set_owner(GMIME_STREAM_FS(file.get()), FALSE);
-        auto buffered = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_buffer_new(file.get(), GMIME_STREAM_BUFFER_BLOCK_WRITE));
-        errno = 0;
-        if (g_mime_object_write_to_stream(GMIME_OBJECT(message), nullptr, buffered.get()) < 0 ||
-            g_mime_stream_flush(buffered.get()) != 0) {
-            posix::ThrowErrnoFileError(u"Cannot write", Text(path), errno != 0 ? errno : EIO, path);
-        }
-    }
-    // Readers date a Maildir message by its file's modification time.
-    const timespec times[2] = {{0, UTIME_OMIT}, original.st_mtim};
-    if (::fchmod(fd.get(), original.st_mode & 07777) != 0 || ::futimens(fd.get(), times) != 0 ||
-        ::fsync(fd.get()) != 0 || fd.Close() != 0) {
-        posix::ThrowErrnoFileError(u"Cannot write", Text(path), errno, path);
-    }
-}
-
-void SyncDirectory(const fs::path& dir) {
-    // Makes the rename itself durable; a file system that cannot sync a
-    // directory still holds the old or the new file.
-    Descriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) ::fsync(fd.get());
-}
-
-fs::path CurrentFile(const fs::path& file) {
-    auto current = maildir::Locate(file);
-    if (!current) {
-        throw host::HostError(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-                              u"The message " + Text(file) + u" is no longer in its folder.");
-    }
-    return *current;
-}
-
 }  // namespace
 
 GObjectPtr<GMimeMessage> ReadMessageFile(const fs::path& file) {
+    // Whoever reads a message first starts the library, whichever object it is.
+    EnsureMimeRuntime();
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) throw MessageGone("it is no longer in its folder");
     if (fd < 0) throw UnreadableMessage("it cannot be opened (" + std::string(std::strerror(errno)) + ")");
     // From here the stream owns the descriptor.
     auto stream = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_fs_new(fd));
@@ -186,27 +112,6 @@ GObjectPtr<GMimeMessage> ReadMessageFile(const fs::path& file) {
         throw UnreadableMessage(problem);
     }
     return message;
-}
-
-fs::path ReplaceMessageFile(const fs::path& file, GMimeMessage* message,
-                            const std::function<void(const fs::path&)>& check) {
-    const fs::path original = CurrentFile(file);
-    struct stat info {};
-    if (::stat(original.c_str(), &info) != 0) posix::ThrowErrnoFileError(u"Cannot read", Text(original), errno, original);
-
-    const fs::path written = maildir::NewTemporaryFile(maildir::FolderOf(original));
-    PendingFile pending(written);
-    WriteDurably(written, message, info);
-    check(written);
-
-    // Another program may have renamed the message (its flags) meanwhile.
-    const fs::path target = CurrentFile(original);
-    if (std::rename(written.c_str(), target.c_str()) != 0) {
-        posix::ThrowErrnoFileError(u"Cannot replace", Text(target), errno, target);
-    }
-    pending.Placed();
-    SyncDirectory(target.parent_path());
-    return target;
 }
 
 }  // namespace mailstore

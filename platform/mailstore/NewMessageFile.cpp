@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <string>
 
 #include "base/Utf16.h"
 #include "mailstore/GObjectPtr.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirFolders.h"
+#include "mailstore/WorkFiles.h"
 #include "posix/system/PosixErrors.h"
 
 namespace mailstore {
@@ -57,9 +60,12 @@ void LinkAndUnlink(const fs::path& from, const fs::path& to) {
 }  // namespace
 
 fs::path DeliverMessage(const fs::path& folder, GMimeMessage* message, std::string_view flags) {
-    const fs::path written = maildir::NewTemporaryFile(folder);
+    const fs::path written = maildir::NewWorkFile(folder, "");
     WriteFlushed(written, message);
-    const fs::path target = InCur(folder, written, flags);
+    struct stat info {};
+    ::stat(written.c_str(), &info);
+    const fs::path target =
+        folder / "cur" / maildir::NewMessageName(std::time(nullptr), static_cast<std::uint64_t>(info.st_size), flags);
     try {
         LinkAndUnlink(written, target);
     } catch (...) {
@@ -77,7 +83,7 @@ fs::path MoveMessage(const fs::path& file, const fs::path& folder, std::string_v
 
 fs::path EnsureTopFolder(const fs::path& root, std::string_view name) {
     const std::u16string wanted = velmora::FromUtf8(std::string(name));
-    for (const auto& folder : maildir::SubFolders(root)) {
+    for (const auto& folder : maildir::SubFolders(root, root)) {
         if (velmora::SameText(velmora::FromUtf8(folder.filename().string()), wanted) && maildir::IsMaildir(folder)) {
             return folder;
         }

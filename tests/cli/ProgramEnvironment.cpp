@@ -116,13 +116,13 @@ MailboxContents ReadMailbox(const fs::path& mailbox) {
     for (const auto& entry : fs::recursive_directory_iterator(mailbox)) {
         const std::string box = entry.path().parent_path().filename().string();
         if (!entry.is_regular_file() || (box != "cur" && box != "new")) continue;
-        const std::string fileName = entry.path().filename().string();
+        const std::string messageId = ParsedMessageId(entry.path());
+        EXPECT_FALSE(messageId.empty()) << entry.path() << " does not parse";
         const std::string key =
-            fs::relative(entry.path().parent_path().parent_path(), mailbox).string() + "/" +
-            fileName.substr(0, fileName.find(":2,"));
+            fs::relative(entry.path().parent_path().parent_path(), mailbox).string() + "/" + messageId;
+        if (mailbox_contents.contains(key)) ADD_FAILURE() << "two messages " << key << ", one is " << entry.path();
         MessageContents& contents = mailbox_contents[key];
-        contents.messageId = ParsedMessageId(entry.path());
-        EXPECT_FALSE(contents.messageId.empty()) << entry.path() << " does not parse";
+        contents.messageId = messageId;
         auto item = velmora::TOutlookItemFactory::CreateItem(store->OpenMessage(entry.path()).Get());
         contents.wrapped = item != nullptr;
         if (item) {

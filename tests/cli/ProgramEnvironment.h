@@ -52,8 +52,10 @@ struct MessageContents {
     std::u16string body;
 };
 
-// Every message of the mailbox by its folder and Maildir unique name. Fails
-// the calling test (and says why) when a message file does not parse.
+// Every message of the mailbox by its folder and Message-Id ("<folder>/<id>";
+// a save gives a message file a new name, never a new Message-Id). Fails the
+// calling test (and says why) when a message file does not parse or two
+// files of a folder hold the same message.
 using MailboxContents = std::map<std::string, MessageContents>;
 MailboxContents ReadMailbox(const fs::path& mailbox);
 

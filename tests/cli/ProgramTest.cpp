@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ParsedMessage.h"
 #include "ProgramEnvironment.h"
 #include "base/Utf16.h"
 #include "posix/registry/SqliteRegistry.h"
@@ -37,8 +38,7 @@ fs::path MessageWithSubject(const fs::path& mailbox, const std::string& subject)
 // The key ReadMailbox gives the message of this subject.
 std::string KeyOf(const fs::path& mailbox, const std::string& subject) {
     const fs::path file = MessageWithSubject(mailbox, subject);
-    const std::string name = file.filename().string();
-    return fs::relative(file.parent_path().parent_path(), mailbox).string() + "/" + name.substr(0, name.find(":2,"));
+    return fs::relative(file.parent_path().parent_path(), mailbox).string() + "/" + ParsedMessageId(file);
 }
 
 std::string ReadFile(const fs::path& file) {

@@ -152,7 +152,10 @@ TEST_F(Program, ClosesOnTerminationAsOnTheCloseBoxAndKeepsTheBars) {
 }
 
 TEST_F(Program, RefusesWhatIsNoMailboxAndWrongUse) {
-    const auto notAMailbox = cli_tests::Run({VELMORA_HOST_PROGRAM, temp.Path().string()});
+    // A directory with no Maildir folder anywhere below it (a tree of them is a mailbox).
+    const fs::path empty = temp.Path() / "empty";
+    fs::create_directories(empty);
+    const auto notAMailbox = cli_tests::Run({VELMORA_HOST_PROGRAM, empty.string()});
     EXPECT_EQ(notAMailbox.exitStatus, 1);
     EXPECT_NE(notAMailbox.err.find("is not a mailbox"), std::string::npos) << notAMailbox.err;
     EXPECT_EQ(cli_tests::Run({VELMORA_HOST_PROGRAM}).exitStatus, 2);

@@ -74,7 +74,7 @@ TEST_F(BadInput, BrokenStructureStillReadsAndSavesWithoutLoss) {
     mail->Attachments()->Remove(1);
     mail->Save();
 
-    auto reread = Mail(file);
+    auto reread = Mail(Current(file));
     ASSERT_EQ(reread->Attachments()->Count(), 1);
     reread->Attachments()->Item(1)->SaveAsFile(u"C:\\kept.bin");
     EXPECT_EQ(platform.ReadFile(u"C:\\kept.bin"), kept);
@@ -96,7 +96,7 @@ TEST_F(BadInput, OddPartsAndNamesAreReadAsTheyCome) {
                       "Content-Type: multipart/mixed\n\nno boundary at all\n",
                       "Content-Type: text/plain; charset=x-no-such-charset\nContent-Disposition: attachment;"
                       " filename=\"=?x-bogus?Q?=FF?=.txt\"\n\n\xFF\xFE text\n"}));
-    auto attachments = Mail(file)->Attachments();
+    auto attachments = Mail(Current(file))->Attachments();
     ASSERT_EQ(attachments->Count(), 5);
     EXPECT_EQ(attachments->Item(1)->FileName(), u"caf\u00E9.pdf");
     EXPECT_EQ(attachments->Item(2)->FileName(), velmora::FromUtf8(longName + ".pdf"));
@@ -108,7 +108,7 @@ TEST_F(BadInput, OddPartsAndNamesAreReadAsTheyCome) {
     mail->SetBody(u"Attachment extracted: <file://C:\\x>\r\n\r\n" + mail->Body());
     mail->Attachments()->Remove(3);
     mail->Save();
-    EXPECT_EQ(Mail(file)->Attachments()->Count(), 4);
+    EXPECT_EQ(Mail(Current(file))->Attachments()->Count(), 4);
 }
 
 TEST_F(BadInput, AMultipartWithoutBoundaryTakesNewPartsAndKeepsItsText) {
@@ -120,10 +120,10 @@ TEST_F(BadInput, AMultipartWithoutBoundaryTakesNewPartsAndKeepsItsText) {
     mail->SetBody(u"Attachment extracted: <file://C:\\a.pdf>\r\n\r\n");
     mail->Attachments()->Add(u"C:\\a.pdf", Outlook::olByValue, 1, u"a.pdf");
     mail->Save();
-    auto reread = Mail(file);
+    auto reread = Mail(Current(file));
     EXPECT_EQ(reread->Attachments()->Count(), 1);
     EXPECT_EQ(reread->Body(), u"Attachment extracted: <file://C:\\a.pdf>\r\n\r\n");
-    EXPECT_NE(ReadNative(file).find("text nobody can split into parts"), std::string::npos);
+    EXPECT_NE(ReadNative(Current(file)).find("text nobody can split into parts"), std::string::npos);
 }
 
 TEST_F(BadInput, AnAttachedMessageWithTheOuterBoundarySavesWithItsParts) {
@@ -137,7 +137,7 @@ TEST_F(BadInput, AnAttachedMessageWithTheOuterBoundarySavesWithItsParts) {
     ASSERT_EQ(mail->Attachments()->Count(), 0);
     mail->Attachments()->Add(u"C:\\added.txt", Outlook::olByValue, 1, u"added.txt");
     EXPECT_NO_THROW(mail->Save());
-    EXPECT_EQ(Mail(file)->Attachments()->Count(), 1);
+    EXPECT_EQ(Mail(Current(file))->Attachments()->Count(), 1);
 }
 
 TEST_F(BadInput, FilesCutOffWithoutALineEndSaveWhole) {
@@ -156,9 +156,9 @@ TEST_F(BadInput, FilesCutOffWithoutALineEndSaveWhole) {
         mail->Attachments()->Add(u"C:\\added.txt", Outlook::olByValue, 1, u"added.txt");
         EXPECT_NO_THROW(mail->Save()) << file;
     }
-    EXPECT_EQ(Mail(inHeader)->Attachments()->Count(), 1);
-    EXPECT_EQ(Mail(inHeader)->Subject(), u"cut");
-    auto attachments = Mail(inPart)->Attachments();
+    EXPECT_EQ(Mail(Current(inHeader))->Attachments()->Count(), 1);
+    EXPECT_EQ(Mail(Current(inHeader))->Subject(), u"cut");
+    auto attachments = Mail(Current(inPart))->Attachments();
     ASSERT_EQ(attachments->Count(), 2);
     attachments->Item(1)->SaveAsFile(u"C:\\a.pdf");
     EXPECT_EQ(platform.ReadFile(u"C:\\a.pdf"), bytes);

@@ -6,6 +6,7 @@
 #include "host/HostError.h"
 #include "mailstore/Draft.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirFolders.h"
 #include "mailstore/MessagePreview.h"
 #include "mailstore/MessageSummary.h"
 

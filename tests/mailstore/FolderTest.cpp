@@ -33,8 +33,9 @@ TEST_F(Folders, TreeOfMaildirsSortedByNameWithTheRootAboveAll) {
     Folder("Archive/2023");
     Folder("archive2");
     fs::create_directories(root / "Unrelated" / "docs");  // holds no Maildir anywhere
-    fs::create_directories(root / ".hidden" / "cur");
-    fs::create_directories(root / ".hidden" / "new");
+    // Hidden directories that are no Maildir++ folders, and what they hold.
+    fs::create_directories(root / ".hidden" / "inner" / "cur");
+    fs::create_directories(root / ".hidden" / "inner" / "new");
     fs::create_directories(root / "Intermediate" / "Leaf" / "cur");
     fs::create_directories(root / "Intermediate" / "Leaf" / "new");
 

@@ -95,17 +95,17 @@ TEST_F(Kinds, RemovingAttachmentsNeverChangesTheKind) {
     ASSERT_TRUE(mail);
     mail->Attachments()->Remove(1);
     mail->Save();
-    auto reread = Open(file).As<Outlook::_MailItem>();
+    auto reread = Open(Current(file)).As<Outlook::_MailItem>();
     ASSERT_TRUE(reread);
     EXPECT_EQ(reread->Body(), u"the text");
 
     const auto invitation = Deliver("", "2", Mixed("invitation", {files, "Content-Type: text/calendar\n\n" +
                                                                              Calendar("REQUEST", "VEVENT")}));
-    auto meeting = Open(invitation).As<Outlook::_MeetingItem>();
+    auto meeting = Open(Current(invitation)).As<Outlook::_MeetingItem>();
     ASSERT_TRUE(meeting);
     meeting->Attachments()->Remove(1);
     meeting->Save();
-    EXPECT_TRUE(Open(invitation).As<Outlook::_MeetingItem>());
+    EXPECT_TRUE(Open(Current(invitation)).As<Outlook::_MeetingItem>());
 }
 
 TEST_F(Kinds, AMessageThatIsOnlyACalendarAttachmentIsAMailAndStaysOne) {
@@ -132,11 +132,11 @@ TEST_F(Kinds, ABodyWrittenIntoACalendarOnlyMessageKeepsItsKind) {
         EXPECT_EQ(meeting->Body(), u"");
         meeting->SetBody(u"Attachment extracted: <file://C:\\agenda.pdf>\r\n\r\n");
         meeting->Save();
-        auto reread = Open(file).As<Outlook::_MeetingItem>();
+        auto reread = Open(Current(file)).As<Outlook::_MeetingItem>();
         ASSERT_TRUE(reread) << file;
         EXPECT_EQ(reread->Body(), u"Attachment extracted: <file://C:\\agenda.pdf>\r\n\r\n");
     }
-    EXPECT_EQ(Open(withFile).As<Outlook::_MeetingItem>()->Attachments()->Count(), 1);
+    EXPECT_EQ(Open(Current(withFile)).As<Outlook::_MeetingItem>()->Attachments()->Count(), 1);
 }
 
 }  // namespace

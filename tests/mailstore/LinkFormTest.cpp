@@ -67,7 +67,7 @@ TEST_F(LinkForm, ALinkNamesItsFileForEveryReaderAndCarriesAnIdentityOfItsOwn) {
     ASSERT_EQ(attachments->Count(), 2);
     const std::string native = (platform.DrivePath(u'D') / "Saved" / "Bericht M\xC3\xA4rz.pdf").string();
 
-    auto reread = Reparse(file);
+    auto reread = Reparse(Current(file));
     GMimeMultipart* top = GMIME_MULTIPART(g_mime_message_get_mime_part(reread.get()));
     GMimeObject* link = g_mime_multipart_get_part(top, 1);
     EXPECT_EQ(Text(g_mime_object_get_content_type_parameter(link, "access-type")), "local-file");
@@ -115,7 +115,7 @@ TEST_F(LinkForm, NamesFromMessagesNeverAddHeaderLines) {
     mail->Attachments()->Add(u"D:\\Saved\\a.pdf", Outlook::olByReference, 1, u"a\r\nX-Injected: yes\r\n\r\n.pdf");
     EXPECT_THROW(mail->Attachments()->Add(u"D:\\Saved\\b\n.pdf", Outlook::olByReference, 1, u"b.pdf"), host::HostError);
     mail->Save();
-    EXPECT_EQ(ReadNative(file).find("\nX-Injected"), std::string::npos);
+    EXPECT_EQ(ReadNative(Current(file)).find("\nX-Injected"), std::string::npos);
     auto attachments = Mail(file)->Attachments();
     ASSERT_EQ(attachments->Count(), 1);
     EXPECT_EQ(attachments->Item(1)->FileName(), u"a  X-Injected: yes    .pdf");

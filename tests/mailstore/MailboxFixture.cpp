@@ -1,5 +1,7 @@
 #include "MailboxFixture.h"
 
+#include "mailstore/MimeRuntime.h"
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -79,6 +81,21 @@ mailstore::Mailbox& MailboxTest::Box() {
     return *box_;
 }
 
+fs::path MailboxTest::Current(const fs::path& file) {
+    constexpr std::string_view kRewrote = "Rewrote ";
+    constexpr std::string_view kAs = " as ";
+    for (const auto& note : Box().TakeNotes()) {
+        const auto as = note.find(kAs);
+        if (note.rfind(kRewrote, 0) != 0 || as == std::string::npos) throw std::runtime_error("odd note: " + note);
+        rewritten_[root / note.substr(kRewrote.size(), as - kRewrote.size())] = root / note.substr(as + kAs.size());
+    }
+    fs::path current = file;
+    for (auto next = rewritten_.find(current); next != rewritten_.end(); next = rewritten_.find(current)) {
+        current = next->second;
+    }
+    return current;
+}
+
 com::ComPtr<Outlook::_MailItem> MailboxTest::Mail(const fs::path& file) {
     auto mail = Open(file).As<Outlook::_MailItem>();
     if (!mail) throw std::runtime_error("not a mail item: " + file.string());
@@ -92,6 +109,7 @@ std::string MailboxTest::ReadNative(const fs::path& file) {
 }
 
 mailstore::GObjectPtr<GMimeMessage> MailboxTest::Reparse(const fs::path& file) {
+    mailstore::EnsureMimeRuntime();
     const std::string text = ReadNative(file);
     auto stream = mailstore::GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
     auto parser = mailstore::GObjectPtr<GMimeParser>::Adopt(g_mime_parser_new_with_stream(stream.get()));

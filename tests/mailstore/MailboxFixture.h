@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ protected:
                      std::string_view box = "cur");
 
     mailstore::Mailbox& Box();
+    // Where the message of that file is now, after the saves that gave it
+    // new names (as the mailbox's notes tell them).
+    fs::path Current(const fs::path& file);
     com::ComPtr<IUnknown> Open(const fs::path& file) { return Box().OpenMessage(file); }
     com::ComPtr<Outlook::_MailItem> Mail(const fs::path& file);
 
@@ -59,6 +63,7 @@ protected:
 
 private:
     std::unique_ptr<mailstore::Mailbox> box_;
+    std::map<fs::path, fs::path> rewritten_;
 };
 
 }  // namespace mailstore_test

@@ -132,17 +132,17 @@ protected:
     // Saves with links and reintroduces; the message must come back as it was.
     void ExpectRoundTrip(const fs::path& file) {
         Box();  // GMime is ready from here
-        const auto before = Tree(Reparse(file).get());
+        const auto before = Tree(Reparse(Current(file)).get());
         const auto taken = SaveWithLinks(file);
         ASSERT_FALSE(taken.empty());
         // Each link stands where its part stood.
-        const auto linked = Tree(Reparse(file).get());
+        const auto linked = Tree(Reparse(Current(file)).get());
         EXPECT_EQ(Shape(linked), Shape(before));
         auto links = Mail(file)->Attachments();
         ASSERT_EQ(links->Count(), static_cast<std::int32_t>(taken.size()));
         for (std::int32_t i = 1; i <= links->Count(); ++i) EXPECT_EQ(links->Item(i)->Type(), Outlook::olByReference);
         Reintroduce(file, taken);
-        EXPECT_EQ(Tree(Reparse(file).get()), before);
+        EXPECT_EQ(Tree(Reparse(Current(file)).get()), before);
         EXPECT_TRUE(Box().TakeWarnings().empty());
     }
 
@@ -205,7 +205,7 @@ TEST_F(PartProperties, ALinkMadeAnewStandsForThePartItsPredecessorStoodFor) {
                                                        "Content-ID: <a@x>\n"),
                                             TextPart("after")}));
     const auto taken = SaveWithLinks(file);
-    const auto linked = Tree(Reparse(file).get());
+    const auto linked = Tree(Reparse(Current(file)).get());
     platform.WriteFile(u"D:\\Moved\\1.bin", kPdf);
     {
         // As re-root does it.
@@ -218,7 +218,7 @@ TEST_F(PartProperties, ALinkMadeAnewStandsForThePartItsPredecessorStoodFor) {
         mail->Attachments()->Remove(1);
         mail->Save();
     }
-    const auto moved = Tree(Reparse(file).get());
+    const auto moved = Tree(Reparse(Current(file)).get());
     EXPECT_EQ(Shape(moved), Shape(linked));
     ASSERT_EQ(moved.size(), 4u);
     // The same description of the part; only the path and the link's identity differ.
@@ -265,7 +265,7 @@ TEST_F(PartProperties, DescriptionsThatCouldHarmChangeNothing) {
         added->SetPartProperties(text);
         EXPECT_EQ(added->PartProperties(), made) << velmora::ToUtf8(text);
         mail->Save();
-        EXPECT_EQ(ReadNative(file).find("X-Injected"), std::string::npos);
+        EXPECT_EQ(ReadNative(Current(file)).find("X-Injected"), std::string::npos);
         auto reread = Mail(file);
         ASSERT_EQ(reread->Attachments()->Count(), 2);
         EXPECT_EQ(reread->Attachments()->Item(2)->FileName(), u"a.pdf");
@@ -294,10 +294,10 @@ TEST_F(PartProperties, NothingIsPutIntoSignedContent) {
     const auto taken = SaveWithLinks(file);
     ASSERT_EQ(taken.size(), 1u);
     // The change dropped the signature; the link went after the content it signed.
-    const auto tree = Shape(Tree(Reparse(file).get()));
+    const auto tree = Shape(Tree(Reparse(Current(file)).get()));
     EXPECT_EQ(tree,
               (std::vector<std::string>{"top multipart/mixed", "top.0", "top.1 multipart/mixed", "top.1.0", "top.2"}));
-    EXPECT_EQ(ReadNative(file).find("SIGNATURE"), std::string::npos);
+    EXPECT_EQ(ReadNative(Current(file)).find("SIGNATURE"), std::string::npos);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST_F(SignedContent, AttachmentsOfSignedContentAreNotOfferedAndTheMessageIsName
     attachments->Remove(1);
     mail->Save();
     EXPECT_EQ(Mail(file)->Attachments()->Count(), 0);
-    const std::string stored = ReadNative(file);
+    const std::string stored = ReadNative(Current(file));
     EXPECT_NE(stored.find(signedPart.substr(signedPart.find("--s\n"))), std::string::npos) << stored;
     EXPECT_EQ(Box().TakeWarnings(), std::vector<std::string>{Leaving(file)});
 }
@@ -65,7 +65,7 @@ TEST_F(SignedContent, TakenWhenIncludedTheSignatureGoesWithTheChange) {
     ASSERT_EQ(mail->Attachments()->Count(), 1);
     mail->Attachments()->Remove(1);
     mail->Save();
-    const std::string stored = ReadNative(file);
+    const std::string stored = ReadNative(Current(file));
     EXPECT_EQ(stored.find("multipart/signed"), std::string::npos);
     EXPECT_EQ(stored.find("SIGNED"), std::string::npos);
     EXPECT_NE(stored.find("signed text"), std::string::npos);
