@@ -7,6 +7,7 @@
 
 #include "base/DateTime.h"
 #include "base/Utf16.h"
+#include "base/VisibleText.h"
 #include "engine/FileCatalog.h"
 #include "host/Platform.h"
 
@@ -25,10 +26,13 @@ const char* ReferenceWord(host::CatalogReference reference) {
     return "?";
 }
 
+// Text from a message, with its control characters shown escaped.
+std::string Shown(std::u16string_view text) { return ToUtf8(VisibleControls(text)); }
+
 // The file as the user knows it: its native path where a drive maps it.
 std::string Shown(const std::u16string& path, const posix::DriveMap& drives) {
-    if (const auto native = drives.ToNative(path)) return native->string();
-    return ToUtf8(path);
+    if (const auto native = drives.ToNative(path)) return Shown(FromUtf8(native->string()));
+    return Shown(path);
 }
 
 std::string SavedAt(TDateTime when) {
@@ -43,7 +47,7 @@ void ListCatalog(std::ostream& out, const posix::DriveMap& drives) {
     host::TheCatalog().ForEach([&](const host::CatalogEntry& entry) {
         out << SavedAt(entry.SavedAt) << "  " << fmt::format("{:<7}", ReferenceWord(entry.Reference)) << "  "
             << fmt::format("{:>12}", entry.Size) << "  " << Shown(entry.Path, drives) << "  (\""
-            << ToUtf8(entry.Subject) << "\")\n";
+            << Shown(entry.Subject) << "\")\n";
         ++count;
     });
     out << count << (count == 1 ? " saved file" : " saved files") << " recorded\n";
@@ -59,7 +63,7 @@ bool CheckCatalog(std::ostream& out, const posix::DriveMap& drives) {
             case TSavedFileState::Changed: ++changed; out << "changed: "; break;
         }
         out << Shown(entry.Path, drives) << " (" << ReferenceWord(entry.Reference) << " in \""
-            << ToUtf8(entry.Subject) << "\")\n";
+            << Shown(entry.Subject) << "\")\n";
     });
     out << same << " as saved, " << missing << " missing, " << changed << " changed\n";
     return missing == 0 && changed == 0;

@@ -42,8 +42,13 @@ std::int32_t CountItems(Outlook::MAPIFolder& folder, bool subFolders) {
 std::string Shown(std::u16string_view text) { return ToUtf8(VisibleControls(text)); }
 std::string Shown(std::string_view utf8) { return Shown(FromUtf8(utf8)); }
 
-void PrintWarnings(mailstore::Mailbox& mailbox, std::ostream& err) {
+// What the mailbox has to say: warnings always, and with verbose the
+// message files it renamed when it rewrote them.
+void PrintWarnings(mailstore::Mailbox& mailbox, std::ostream& err, bool verbose) {
     for (const auto& line : mailbox.TakeWarnings()) err << "velmora: " << Shown(line) << "\n";
+    const auto notes = mailbox.TakeNotes();
+    if (!verbose) return;
+    for (const auto& line : notes) err << "velmora: " << Shown(line) << "\n";
 }
 
 Target ResolveTarget(const Request& request, mailstore::Mailbox& mailbox, bool subFolders, std::ostream& err) {
@@ -70,7 +75,7 @@ Target ResolveTarget(const Request& request, mailstore::Mailbox& mailbox, bool s
             target.selection.push_back(std::move(wrapper));
         }
     }
-    PrintWarnings(mailbox, err);
+    PrintWarnings(mailbox, err, request.verbose);
     if (target.selection.empty()) throw Exception(u"No message selected");
     target.itemCount = static_cast<std::int32_t>(target.selection.size());
     return target;
@@ -134,7 +139,9 @@ int RunOperation(const Request& request, std::ostream& err) {
     ProgramPlatform platform(request, err);
     TOutlookManager engine;
     ApplyOptions(request, engine.Config(), platform.Drives());
-    auto mailbox = mailstore::Mailbox::Open(fs::path(request.mailbox));
+    mailstore::MailboxOptions options;
+    options.includeSigned = request.includeSigned;
+    auto mailbox = mailstore::Mailbox::Open(fs::path(request.mailbox), options);
     engine.Connect(mailbox->Application().Get());
     if (!engine.Connected()) throw Exception(u"Error connecting to Outlook application");
     if (request.operation == Operation::Save && !request.withoutMapi) RequireMapi(platform, err);
@@ -151,12 +158,12 @@ int RunOperation(const Request& request, std::ostream& err) {
         RunEngine(request, engine, target, platform);
     } catch (...) {
         log.Finish();
-        PrintWarnings(*mailbox, err);
+        PrintWarnings(*mailbox, err, request.verbose);
         TOutlookManager::ClearSelection(target.selection);
         throw;
     }
     log.Finish();
-    PrintWarnings(*mailbox, err);
+    PrintWarnings(*mailbox, err, request.verbose);
     TOutlookManager::ClearSelection(target.selection);
     if (InterruptScope::Requested()) {
         err << "velmora: Cancelled.\n";

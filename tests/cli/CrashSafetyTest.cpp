@@ -21,19 +21,23 @@ void ListEveryFolder(Outlook::MAPIFolder& folder) {
 
 // A save run with removal killed at random points (after a random number of
 // log lines and a random pause) leaves every attachment either in its message
-// or in a file with the same bytes that a link of that message names; runs
-// after it go on from there, and a last one finishes the work.
+// or in a file with the same bytes that a link of that message names, no
+// file under a real name but whole ones, and a catalog true to the disk;
+// runs after it go on from there, and a last one finishes the work.
 TEST(KilledSaveRuns, LoseNoAttachment) {
     ProgramEnvironment environment;
     const fs::path mailbox = environment.GenerateMailbox("mail", 60, 6, environment.Dir() / "earlier");
     ASSERT_EQ(environment.Velmora({"install"}).exitStatus, 0);
+    const fs::path saved = environment.Dir() / "saved";
     const MailboxContents before = ReadMailbox(mailbox);
+    std::set<std::string> attachments;
+    for (const auto& [key, message] : before) attachments.insert(message.contents.begin(), message.contents.end());
     const std::vector<std::string> save = environment.VelmoraCommand(
-        {"save", "--mailbox", mailbox.string(), "--to", (environment.Dir() / "saved").string(), "--remove",
+        {"save", "--mailbox", mailbox.string(), "--to", saved.string(), "--remove",
          "--replace", "link", "--min-size", "0", "--if-exists", "rename"});
 
     std::mt19937 random(20231208);
-    constexpr int kRuns = 8;
+    constexpr int kRuns = 30;
     int killed = 0;
     for (int run = 0; run < kRuns; ++run) {
         const int lines = std::uniform_int_distribution<int>(1, 90)(random);
@@ -55,6 +59,9 @@ TEST(KilledSaveRuns, LoseNoAttachment) {
             ASSERT_TRUE(after.contains(key)) << "run " << run << ": " << key << " is gone";
             EXPECT_EQ(after.at(key).contents, message.contents) << "run " << run << ": " << key;
         }
+        ExpectOnlyWholeFiles(saved, attachments, run);
+        const Finished check = environment.Velmora({"catalog", "check"});
+        EXPECT_EQ(check.exitStatus, 0) << "run " << run << ":\n" << check.out;
     }
     EXPECT_GE(killed, kRuns / 2) << "most kills came after the run had ended";
 

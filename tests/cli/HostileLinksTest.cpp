@@ -101,13 +101,6 @@ std::map<fs::path, std::string> Snapshot(const fs::path& directory) {
     return files;
 }
 
-// What each message holds, by Message-ID (its file's name may change).
-std::map<std::string, std::multiset<std::string>> ContentsById(const fs::path& mailbox) {
-    std::map<std::string, std::multiset<std::string>> contents;
-    for (const auto& [key, message] : ReadMailbox(mailbox)) contents[message.messageId] = message.contents;
-    return contents;
-}
-
 class HostileLinks : public testing::Test {
 protected:
     void SetUp() override {
@@ -232,6 +225,43 @@ TEST_F(HostileLinks, TwoRunsAtOnceLoseNothing) {
         ASSERT_EQ(ContentsById(mailbox), before) << "round " << round;
         ASSERT_EQ(CountFiles(Dir() / "saved"), 60u) << "round " << round;
     }
+}
+
+// Links an earlier version made are followed only once the user adopts
+// them; the catalog's check tells a saved file that changed.
+TEST_F(HostileLinks, OldLinksAreAdoptedOnRequestAndTheCatalogCheckTellsChangedFiles) {
+    const fs::path earlier = Dir() / "earlier";
+    const fs::path mailbox = environment_.GenerateMailbox("mail", 25, 0.5, earlier);
+    const auto before = ContentsById(mailbox);
+    const Finished refused = Velmora({"reintroduce", "--mailbox", mailbox.string()});
+    ASSERT_EQ(refused.exitStatus, 0) << refused.err;
+    EXPECT_TRUE(Contains(refused.out, "not made by Velmora")) << refused.out;
+    EXPECT_EQ(ContentsById(mailbox), before);
+
+    const Finished adopted = Velmora({"catalog", "adopt", "--mailbox", mailbox.string(), "--root", earlier.string()});
+    ASSERT_EQ(adopted.exitStatus, 0) << adopted.err;
+    const std::size_t links = Occurrences(adopted.out, "Attachment link adopted");
+    EXPECT_GT(links, 0u) << adopted.out;
+    const Finished listed = Velmora({"catalog", "list"});
+    EXPECT_EQ(Occurrences(listed.out, "  link  "), links) << listed.out;
+    EXPECT_EQ(Velmora({"catalog", "check"}).exitStatus, 0);
+
+    fs::path linked;
+    for (const auto& entry : fs::recursive_directory_iterator(earlier)) {
+        if (entry.is_regular_file() && linked.empty()) linked = entry.path();
+    }
+    ASSERT_FALSE(linked.empty());
+    const std::string bytes = ReadFile(linked);
+    WriteFile(linked, bytes + "changed");
+    const Finished check = Velmora({"catalog", "check"});
+    EXPECT_EQ(check.exitStatus, 1);
+    EXPECT_TRUE(Contains(check.out, "changed: " + linked.string())) << check.out;
+    WriteFile(linked, bytes);
+
+    const Finished reintroduce = Velmora({"reintroduce", "--mailbox", mailbox.string()});
+    ASSERT_EQ(reintroduce.exitStatus, 0) << reintroduce.err;
+    EXPECT_EQ(Occurrences(reintroduce.out, "Attachments reintroduced"), links) << reintroduce.out;
+    EXPECT_EQ(ContentsById(mailbox), before);
 }
 
 TEST_F(HostileLinks, WithoutWaitARunThatFindsTheMailboxLockedFailsAndSaysWhy) {

@@ -9,24 +9,6 @@
 namespace cli_tests {
 namespace {
 
-// What each message holds, by Message-ID (its file's name may change).
-std::map<std::string, std::multiset<std::string>> ContentsById(const fs::path& mailbox) {
-    std::map<std::string, std::multiset<std::string>> contents;
-    for (const auto& [key, message] : ReadMailbox(mailbox)) contents[message.messageId] = message.contents;
-    return contents;
-}
-
-// Every file under a real name holds whole bytes of some attachment: a
-// killed run leaves partial bytes under a temporary name at most.
-void ExpectOnlyWholeFiles(const fs::path& directory, const std::set<std::string>& attachments, int run) {
-    if (!fs::exists(directory)) return;
-    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-        if (!entry.is_regular_file() || entry.path().filename().string().rfind(".~velmora-", 0) == 0) continue;
-        EXPECT_TRUE(attachments.contains(FileFingerprint(entry.path())))
-            << "run " << run << ": " << entry.path() << " holds no attachment whole";
-    }
-}
-
 // Reintroduce runs with file deletion killed at random points leave every
 // attachment in its message or in a file its link names with the bytes
 // recorded; the catalog stays true to the disk; a last run finishes. (A kill

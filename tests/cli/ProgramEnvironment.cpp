@@ -141,4 +141,19 @@ std::size_t CountFiles(const fs::path& directory) {
     return count;
 }
 
+std::map<std::string, std::multiset<std::string>> ContentsById(const fs::path& mailbox) {
+    std::map<std::string, std::multiset<std::string>> contents;
+    for (const auto& [key, message] : ReadMailbox(mailbox)) contents[message.messageId] = message.contents;
+    return contents;
+}
+
+void ExpectOnlyWholeFiles(const fs::path& directory, const std::set<std::string>& attachments, int run) {
+    if (!fs::exists(directory)) return;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        if (!entry.is_regular_file() || entry.path().filename().string().rfind(".~velmora-", 0) == 0) continue;
+        EXPECT_TRUE(attachments.contains(FileFingerprint(entry.path())))
+            << "run " << run << ": " << entry.path() << " holds no attachment whole";
+    }
+}
+
 }  // namespace cli_tests

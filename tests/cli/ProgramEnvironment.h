@@ -66,4 +66,12 @@ std::string FileFingerprint(const fs::path& file);
 // The number of regular files below a directory (0 when it does not exist).
 std::size_t CountFiles(const fs::path& directory);
 
+// What each message holds, by Message-ID (its file's name may change).
+std::map<std::string, std::multiset<std::string>> ContentsById(const fs::path& mailbox);
+
+// Fails the calling test for each file below the directory under a real
+// name (not a run's temporary one) whose bytes are not those of one of the
+// attachments (fingerprints as MessageContents keeps them).
+void ExpectOnlyWholeFiles(const fs::path& directory, const std::set<std::string>& attachments, int run);
+
 }  // namespace cli_tests
