@@ -75,7 +75,7 @@ std::optional<ItemKind> ItemObject::Kind() {
 }
 
 bool ItemObject::ReleaseParsedMessage() {
-    if (changed_) return false;
+    if (changed_ || held_) return false;
     message_ = {};
     return true;
 }
@@ -152,6 +152,11 @@ void ItemObject::Save() {
     if (!changed_) return;
     GMimeMessage* message = Message();
     const std::size_t attachments = AttachmentParts(message).size();
+    const auto check = [&](const fs::path& written) { CheckWritten(written, attachments); };
+    if (context_->Held().Holding()) {
+        HoldSave(message, check);
+        return;
+    }
     RewrittenFile rewritten;
     try {
         rewritten = RewriteMessageFile(file_, message,
@@ -164,6 +169,35 @@ void ItemObject::Save() {
     }
     context_->Rewritten(rewritten.removed, rewritten.written);
     file_ = std::move(rewritten.written);
+    changed_ = false;
+}
+
+// Written now, put in place when the mailbox commits its held saves; until
+// then the item keeps its message in memory, since its file is the old one.
+void ItemObject::HoldSave(GMimeMessage* message, const std::function<void(const fs::path&)>& check) {
+    PreparedRewrite prepared = [&] {
+        try {
+            return PreparedRewrite(file_, message, check);
+        } catch (const host::HostError& error) {
+            if (error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+                context_->Warn(file_, "another program deleted it before its changes were saved");
+            }
+            throw;
+        }
+    }();
+    com::ComPtr<ItemObject> self(this);
+    context_->Held().Add(
+        std::move(prepared),
+        [self](const RewrittenFile& rewritten) {
+            self->context_->Rewritten(rewritten.removed, rewritten.written);
+            self->file_ = rewritten.written;
+            self->held_ = false;
+        },
+        [self](const host::HostError&) {
+            self->context_->Warn(self->file_, "another program deleted it before its changes were saved");
+            self->held_ = false;
+        });
+    held_ = true;
     changed_ = false;
 }
 

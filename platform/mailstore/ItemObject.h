@@ -3,6 +3,7 @@
 #include "mailstore/Gmime.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +70,7 @@ protected:
 private:
     [[noreturn]] void ThrowUnreadable() const;
     void CheckWritten(const std::filesystem::path& written, std::size_t attachments) const;
+    void HoldSave(GMimeMessage* message, const std::function<void(const std::filesystem::path&)>& check);
 
     std::shared_ptr<MailboxContext> context_;
     std::filesystem::path file_;
@@ -81,6 +83,7 @@ private:
     std::optional<std::u16string> body_;  // as last set
     std::optional<velmora::TDateTime> created_;
     bool changed_ = false;
+    bool held_ = false;  // saved, waiting for the mailbox to commit it
 };
 
 }  // namespace mailstore

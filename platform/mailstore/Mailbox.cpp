@@ -52,7 +52,7 @@ std::unique_ptr<Mailbox> Mailbox::Open(const fs::path& root, MailboxOptions opti
                                   u"(with cur and new).");
     }
     auto context = std::make_shared<MailboxContext>(directory, options.storeName, options.includeSigned);
-    auto session = com::MakeCom<NameSpace>();
+    auto session = com::MakeCom<NameSpace>(context);
     auto rootFolder = com::MakeCom<FolderObject>(context, directory, options.storeName,
                                                  com::ComPtr<IUnknown>(session->Identity()));
     auto bars = com::MakeCom<sim::CommandBars>();

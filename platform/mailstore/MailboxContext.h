@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "mailstore/HeldSaves.h"
+
 namespace mailstore {
 
 // An item that can drop its parsed message and parse it again when needed.
@@ -64,6 +66,9 @@ public:
     // The holder goes.
     void Forget(ParsedMessageHolder& holder);
 
+    // The rewrites held back while a batch of saves runs.
+    HeldSaves& Held() { return held_; }
+
 private:
     std::filesystem::path root_;
     std::u16string storeName_;
@@ -76,6 +81,7 @@ private:
     std::map<std::filesystem::path, std::filesystem::path> latest_;
     std::map<std::filesystem::path, std::filesystem::path> first_;
     std::list<ParsedMessageHolder*> parsed_;  // most recently used first
+    HeldSaves held_;
 };
 
 }  // namespace mailstore

@@ -42,6 +42,7 @@ public:
 
     int get() const { return fd_; }
     int Close() { return ::close(std::exchange(fd_, -1)); }
+    int Release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -87,9 +88,10 @@ void KeepOwner(int fd, const struct stat& original, const fs::path& message) {
 }
 
 // Writes the message into the new work file with the original's owner,
-// permissions and times, and closes it; returns its size.
-std::uint64_t WriteDurably(Descriptor& fd, const fs::path& path, GMimeMessage* message, const struct stat& original,
-                           const fs::path& messageFile) {
+// permissions and times, and returns its size; with durable, flushes and
+// closes it.
+std::uint64_t WriteWork(Descriptor& fd, const fs::path& path, GMimeMessage* message, const struct stat& original,
+                        const fs::path& messageFile, bool durable) {
     KeepOwner(fd.get(), original, messageFile);
     {
         auto file = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_fs_new(fd.get()));
@@ -107,7 +109,7 @@ std::uint64_t WriteDurably(Descriptor& fd, const fs::path& path, GMimeMessage* m
     const timespec times[2] = {{0, UTIME_OMIT}, original.st_mtim};
     struct stat written {};
     if (::fchmod(fd.get(), original.st_mode & 07777) != 0 || ::futimens(fd.get(), times) != 0 ||
-        ::fsync(fd.get()) != 0 || ::fstat(fd.get(), &written) != 0 || fd.Close() != 0) {
+        ::fstat(fd.get(), &written) != 0 || (durable && (::fsync(fd.get()) != 0 || fd.Close() != 0))) {
         posix::ThrowErrnoFileError(u"Cannot write", Text(path), errno, path);
     }
     return static_cast<std::uint64_t>(written.st_size);
@@ -132,11 +134,12 @@ void Withdraw(const fs::path& target) {
 }
 
 // Removes the old file, following it when another program renames it
-// meanwhile; the flags it has then pass to the new file.
-RewrittenFile RemoveOld(fs::path current, fs::path target) {
+// meanwhile; the flags it has then pass to the new file. With sync, the
+// removal is made durable.
+RewrittenFile RemoveOld(fs::path current, fs::path target, bool sync) {
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         if (::unlink(current.c_str()) == 0) {
-            maildir::SyncDirectory(current.parent_path());
+            if (sync) maildir::SyncDirectory(current.parent_path());
             return {std::move(current), std::move(target)};
         }
         const int error = errno;
@@ -178,7 +181,7 @@ RewrittenFile RewriteMessageFile(const fs::path& file, GMimeMessage* message,
     Descriptor fd(::open(work.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0) posix::ThrowErrnoFileError(u"Cannot create", Text(work), errno, work);
     const WorkFileRemoval removal(work);
-    const std::uint64_t size = WriteDurably(fd, work, message, info, current);
+    const std::uint64_t size = WriteWork(fd, work, message, info, current, true);
     check(work);
 
     current = CurrentFile(current);
@@ -186,7 +189,60 @@ RewrittenFile RewriteMessageFile(const fs::path& file, GMimeMessage* message,
     const fs::path target = LinkIntoCur(work, current, seconds, size);
     // The new message is durable before the old one goes.
     maildir::SyncDirectory(target.parent_path());
-    return RemoveOld(current, target);
+    return RemoveOld(current, target, true);
 }
+
+PreparedRewrite::PreparedRewrite(const fs::path& file, GMimeMessage* message,
+                                 const std::function<void(const fs::path&)>& check) {
+    current_ = CurrentFile(file);
+    const fs::path folder = maildir::FolderOf(current_);
+    struct stat info {};
+    if (::stat(current_.c_str(), &info) != 0) {
+        if (errno == ENOENT) ThrowGone(current_);
+        posix::ThrowErrnoFileError(u"Cannot read", Text(current_), errno, current_);
+    }
+    const std::string name = current_.filename().string();
+    work_ = maildir::NewWorkFile(folder, maildir::UniqueName(name));
+    Descriptor fd(::open(work_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.get() < 0) posix::ThrowErrnoFileError(u"Cannot create", Text(work_), errno, work_);
+    try {
+        size_ = WriteWork(fd, work_, message, info, current_, false);
+        check(work_);
+    } catch (...) {
+        ::unlink(work_.c_str());
+        throw;
+    }
+    seconds_ = maildir::DeliveryTime(name).value_or(info.st_mtim.tv_sec);
+    fd_ = fd.Release();
+}
+
+PreparedRewrite::~PreparedRewrite() {
+    if (fd_ >= 0) ::close(fd_);
+    // Once linked, the new name holds the content; unlinked, nothing needs it.
+    if (!work_.empty()) ::unlink(work_.c_str());
+}
+
+PreparedRewrite::PreparedRewrite(PreparedRewrite&& other) noexcept
+    : work_(std::exchange(other.work_, {})),
+      current_(std::move(other.current_)),
+      target_(std::move(other.target_)),
+      seconds_(other.seconds_),
+      size_(other.size_),
+      fd_(std::exchange(other.fd_, -1)) {}
+
+void PreparedRewrite::Flush() {
+    if (::fdatasync(fd_) != 0) posix::ThrowErrnoFileError(u"Cannot write", Text(work_), errno, work_);
+}
+
+void PreparedRewrite::Link() {
+    current_ = CurrentFile(current_);
+    target_ = LinkIntoCur(work_, current_, seconds_, size_);
+}
+
+RewrittenFile PreparedRewrite::RemoveOld() { return mailstore::RemoveOld(current_, target_, false); }
+
+fs::path PreparedRewrite::CurDirectory() const { return target_.parent_path(); }
+
+fs::path PreparedRewrite::OldDirectory() const { return current_.parent_path(); }
 
 }  // namespace mailstore

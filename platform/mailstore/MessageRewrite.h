@@ -2,6 +2,7 @@
 
 #include "mailstore/Gmime.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 
@@ -31,5 +32,37 @@ struct RewrittenFile {
 };
 RewrittenFile RewriteMessageFile(const std::filesystem::path& file, GMimeMessage* message,
                                  const std::function<void(const std::filesystem::path&)>& check);
+
+// The same in two steps, so that many rewrites share their flushes: the new
+// message written and checked in its work file (not yet flushed), and its
+// taking the old one's place.
+class PreparedRewrite {
+public:
+    PreparedRewrite(const std::filesystem::path& file, GMimeMessage* message,
+                    const std::function<void(const std::filesystem::path&)>& check);
+    ~PreparedRewrite();
+    PreparedRewrite(PreparedRewrite&& other) noexcept;
+    PreparedRewrite& operator=(PreparedRewrite&&) = delete;
+    PreparedRewrite(const PreparedRewrite&) = delete;
+    PreparedRewrite& operator=(const PreparedRewrite&) = delete;
+
+    // Flushes the work file's data.
+    void Flush();
+    // Gives the flushed work file its name in cur/ beside the old file.
+    void Link();
+    // Removes the old file (following renames); directories are synced by the caller.
+    RewrittenFile RemoveOld();
+    // The folders whose cur/ or new/ entries changed.
+    std::filesystem::path CurDirectory() const;
+    std::filesystem::path OldDirectory() const;
+
+private:
+    std::filesystem::path work_;
+    std::filesystem::path current_;
+    std::filesystem::path target_;
+    std::int64_t seconds_ = 0;
+    std::uint64_t size_ = 0;
+    int fd_ = -1;
+};
 
 }  // namespace mailstore

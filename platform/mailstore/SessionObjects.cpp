@@ -29,6 +29,10 @@ private:
 
 com::ComPtr<Outlook::MAPIFolder> NameSpace::PickFolder() { return picker_ ? picker_() : nullptr; }
 
+void NameSpace::HoldSaves() { context_->Held().Hold(); }
+
+void NameSpace::CommitSaves() { context_->Held().Commit(); }
+
 Explorer::Explorer(com::ComPtr<FolderObject> folder, com::ComPtr<sim::CommandBars> bars)
     : folder_(std::move(folder)), bars_(std::move(bars)) {
     SetMembers(sim::DispatchMembers(

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "com/ComObject.h"
 #include "com/ConnectionPoint.h"
 #include "host/Outlook.h"
+#include "mailstore/MailboxContext.h"
 #include "sim/CommandBars.h"
 #include "sim/DispatchObject.h"
 #include "sim/EventSource.h"
@@ -21,13 +23,18 @@ class NameSpace final : public com::ComObject<Outlook::_NameSpace> {
 public:
     using FolderPicker = std::function<com::ComPtr<Outlook::MAPIFolder>()>;
 
-    NameSpace() = default;
+    explicit NameSpace(std::shared_ptr<MailboxContext> context) : context_(std::move(context)) {}
     com::ComPtr<Outlook::MAPIFolder> PickFolder() override;
+    // Rewritten messages are flushed, named and their old files removed a
+    // batch at a time (see HeldSaves).
+    void HoldSaves() override;
+    void CommitSaves() override;
 
     // An empty picker takes the chooser away.
     void SetFolderPicker(FolderPicker picker) { picker_ = std::move(picker); }
 
 private:
+    std::shared_ptr<MailboxContext> context_;
     FolderPicker picker_;
 };
 

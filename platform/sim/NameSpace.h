@@ -21,6 +21,9 @@ public:
 
     // The next scripted answer; none (a cancel) when the script is empty.
     com::ComPtr<Outlook::MAPIFolder> PickFolder() override;
+    // Every save of the in-memory client is whole at once: nothing to hold.
+    void HoldSaves() override {}
+    void CommitSaves() override {}
 
     // The root folder of the store of that name, made when there is none.
     MapiFolder& Store(std::u16string_view name);

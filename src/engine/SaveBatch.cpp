@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-TSaveBatch::TSaveBatch(TFileCatalog& catalog, bool removing) : catalog_(catalog), removing_(removing) {}
+TSaveBatch::TSaveBatch(TFileCatalog& catalog, Outlook::_NameSpace* store, bool removing)
+    : catalog_(catalog), store_(store), removing_(removing) {}
 
 TSaveBatch::~TSaveBatch() {
     // A batch not flushed records nothing: its items were not saved either.
@@ -62,14 +63,23 @@ void TSaveBatch::Flush() {
     files_.clear();
     directories_.clear();
     bytes_ = 0;
-    for (auto& pending : items) {
-        try {
-            pending.item->Save();
-        } catch (const host::HostError& error) {
-            // Its attachments are still in it, and their files are recorded copies.
-            if (error.Code() != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) throw;
+    if (items.empty()) return;
+    if (store_ != nullptr) store_->HoldSaves();
+    try {
+        for (auto& pending : items) {
+            try {
+                pending.item->Save();
+            } catch (const host::HostError& error) {
+                // Its attachments are still in it, and their files are recorded copies.
+                if (error.Code() != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) throw;
+            }
         }
+    } catch (...) {
+        // What was saved before the failure still goes in.
+        if (store_ != nullptr) store_->CommitSaves();
+        throw;
     }
+    if (store_ != nullptr) store_->CommitSaves();
 }
 
 void TSaveBatch::FlushAfterFailure() noexcept {

@@ -9,6 +9,7 @@
 #include "engine/uOutlookItem.h"
 #include "host/Catalog.h"
 #include "host/FileSystem.h"
+#include "host/Outlook.h"
 
 namespace velmora {
 
@@ -24,7 +25,9 @@ public:
     static constexpr std::size_t kMaxItems = 64;
     static constexpr std::uint64_t kMaxBytes = 64ull * 1024 * 1024;
 
-    TSaveBatch(TFileCatalog& catalog, bool removing);
+    // store: where the batch's saves are held and committed together (none:
+    // each save is durable by itself).
+    TSaveBatch(TFileCatalog& catalog, Outlook::_NameSpace* store, bool removing);
     ~TSaveBatch();
     TSaveBatch(const TSaveBatch&) = delete;
     TSaveBatch& operator=(const TSaveBatch&) = delete;
@@ -48,8 +51,9 @@ public:
     void ItemLeft() { pending_.clear(); }
 
     bool Full() const { return items_.size() >= kMaxItems || bytes_ >= kMaxBytes; }
-    // Files to stable storage, entries committed, then the items saved. An
-    // item whose message another program removed meanwhile is skipped.
+    // Files to stable storage, entries committed, then the items saved, all
+    // of them made durable together by the store. An item whose message
+    // another program removed meanwhile is skipped.
     void Flush();
     // Flush on the way out of a failed run: whatever fails is left as it is.
     void FlushAfterFailure() noexcept;
@@ -63,6 +67,7 @@ private:
     void SyncFiles();
 
     TFileCatalog& catalog_;
+    Outlook::_NameSpace* store_;
     bool removing_;
     std::vector<std::unique_ptr<host::NewFile>> files_;
     std::vector<host::Directory*> directories_;

@@ -24,8 +24,8 @@ struct TWrittenAttachment {
 // What a save run keeps while it runs: the directories it writes to and
 // the batch of items waiting to be rewritten.
 struct TOutlookManager::SaveRun {
-    SaveRun(TFileCatalog& catalog, const std::u16string& root, bool remove)
-        : directories(root), batch(catalog, remove) {}
+    SaveRun(TFileCatalog& catalog, Outlook::_NameSpace* store, const std::u16string& root, bool remove)
+        : directories(root), batch(catalog, store, remove) {}
 
     // The catalog's key of a directory the run writes to, resolved once.
     const std::u16string& DirectoryKey(TFileCatalog& catalog, const std::u16string& dir) {

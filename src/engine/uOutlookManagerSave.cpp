@@ -136,7 +136,7 @@ bool HoldsSameBytes(host::Directory& directory, const std::u16string& name, std:
 
 void TOutlookManager::RunSave(const std::u16string& dir, bool remove, const std::function<void()>& walk) {
     RunScope run(*this, {dir});
-    saveRun_ = std::make_unique<SaveRun>(*catalog_, dir, remove);
+    saveRun_ = std::make_unique<SaveRun>(*catalog_, nameSpace_.Get(), dir, remove);
     try {
         walk();
         saveRun_->batch.Flush();

@@ -64,8 +64,11 @@ public:
     // Flushes a finished file's data to stable storage, for a batch of files
     // finished without it; it may be placed already.
     virtual void Sync() = 0;
-    // Gives the finished file the name in its directory: without replace,
-    // only when no entry has that name (false when one has); with replace,
+    // Gives the finished file the name in its directory, spelt exactly so
+    // (the caller matches letter case against the names it knows: looking
+    // through the directory for each file would slow a filling directory
+    // down): without replace, only when no entry has that spelling (false
+    // when one has); with replace,
     // atomically in place of the file of that name (never of a directory; a
     // symbolic link of that name is replaced, not followed). Throws
     // host::HostError when the name cannot be made (too long, refused).

@@ -50,6 +50,14 @@ struct _Application : IUnknown {
 struct _NameSpace : IUnknown {
     // The host's folder chooser; none when the user cancels.
     virtual ComPtr<MAPIFolder> PickFolder() = 0;
+    // From HoldSaves to CommitSaves a store may hold the items' saves back
+    // and make them durable all at once, with one flush for many, as a batch
+    // of a save run wants it; CommitSaves returns when every save since
+    // HoldSaves is durable (items whose message another program removed
+    // meanwhile left out). A store that makes each save durable at once
+    // needs neither.
+    virtual void HoldSaves() = 0;
+    virtual void CommitSaves() = 0;
 };
 
 struct Explorer : IUnknown {

@@ -333,5 +333,33 @@ TEST_F(Rewriting, TheOwnerIsKeptOrTheMessageLeftAsItWas) {
     EXPECT_EQ(FilesBelow(root / "Inbox"), std::vector<std::string>{"cur/" + owned.filename().string()});
 }
 
+// Saves held back for a batch change nothing on disk until they are
+// committed; then every message has its new file and nothing else, but the
+// one another program deleted meanwhile, which stays deleted with a warning.
+TEST_F(Rewriting, HeldSavesChangeNothingUntilCommittedThenAllAtOnce) {
+    const auto first = Deliver("Inbox", "1700000001.M1P1.host:2,S", TwoFiles("first"));
+    const auto second = Deliver("Inbox", "1700000002.M2P1.host:2,S", TwoFiles("second"));
+    const auto deleted = Deliver("Inbox", "1700000003.M3P1.host:2,S", TwoFiles("deleted"));
+    Box().TakeWarnings();
+    auto session = Box().Application()->GetNamespace(u"MAPI");
+    session->HoldSaves();
+    for (const auto& file : {first, second, deleted}) RemoveFirstAndSave(file);
+    EXPECT_EQ(FilesBelow(root / "Inbox" / "cur").size(), 3u);
+    for (const auto& file : {first, second, deleted}) EXPECT_TRUE(fs::exists(file)) << file;
+
+    fs::remove(deleted);
+    session->CommitSaves();
+    const auto now = FilesBelow(root / "Inbox" / "cur");
+    ASSERT_EQ(now.size(), 2u);
+    for (const auto& file : {first, second}) {
+        EXPECT_FALSE(fs::exists(file)) << file;
+        EXPECT_EQ(Mail(Current(file))->Attachments()->Count(), 1);
+    }
+    EXPECT_TRUE(FilesBelow(root / "Inbox" / "tmp").empty());
+    const auto warnings = Box().TakeWarnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("1700000003.M3P1.host"), std::string::npos) << warnings[0];
+}
+
 }  // namespace
 }  // namespace mailstore_test

@@ -160,7 +160,7 @@ bool DirectoryHandle::Rename(std::u16string_view name, host::Directory& to, std:
                             : RenameAtWithoutReplacing(renameAt_, from, source->Name.c_str(), into, toEntry.c_str());
     if (renamed == 0) return true;
     if (errno == EEXIST || errno == EISDIR) return false;
-    if (errno == EXDEV) return CopyAcross(source->Name, *target, toName, replace);
+    if (errno == EXDEV) return CopyAcross(source->Name, *target, velmora::FromUtf8(toEntry), replace);
     ThrowErrnoFileError(u"Cannot move", path, errno);
 }
 

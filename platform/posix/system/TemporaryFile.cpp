@@ -79,19 +79,21 @@ bool TemporaryFile::Place(std::u16string_view name, bool replace) {
     RequireFinished(u"Cannot create");
     if (placed_) ThrowFileError(u"Cannot create", path, ERROR_INVALID_PARAMETER, u"the file has its name already");
     const int directory = directory_->Get();
-    const std::optional<FoundEntry> existing = FindEntry(directory, name, path);
-    std::string target;
+    // The name as given: the caller, who keeps the directory's names, has
+    // matched letter case already, and a look through the whole directory
+    // for every file would make saving slower as the directory fills.
+    std::string target = SingleName(name, path);
     if (!replace) {
-        if (existing) return false;
-        target = SingleName(name, path);
         if (RenameAtWithoutReplacing(renameAt_, directory, entryName_.c_str(), directory, target.c_str()) != 0) {
             if (errno == EEXIST) return false;
             ThrowErrnoFileError(u"Cannot create", path, errno);
         }
     } else {
         // The entry of that name goes, whatever it points to; a directory stays.
-        if (existing && S_ISDIR(existing->Info.st_mode)) return false;
-        target = existing ? existing->Name : SingleName(name, path);
+        struct stat existing {};
+        if (fstatat(directory, target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode)) {
+            return false;
+        }
         if (renameAt_(directory, entryName_.c_str(), directory, target.c_str(), 0) != 0) {
             if (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) return false;
             ThrowErrnoFileError(u"Cannot create", path, errno);

@@ -72,12 +72,11 @@ TEST_F(NewFileTest, ADanglingSymlinkAtTheNameNeverCreatesAFileWhereItPoints) {
     fs::create_symlink(Sentinel() / "newfile", Target() / "x.bin");
 
     EXPECT_FALSE(Written(*target, "attachment")->Place(u"x.bin", false));  // the link is an entry of that name
-    EXPECT_FALSE(Written(*target, "attachment")->Place(u"X.BIN", false));
     EXPECT_EQ(TargetEntryCount(), 1u);  // no temporary file left behind
 
     auto file = Written(*target, "attachment");
-    ASSERT_TRUE(file->Place(u"X.BIN", true));
-    EXPECT_EQ(file->Name(), u"x.bin");  // the stored spelling is what was replaced
+    ASSERT_TRUE(file->Place(u"x.bin", true));
+    EXPECT_EQ(file->Name(), u"x.bin");
     EXPECT_TRUE(IsRegularFile(Target() / "x.bin"));
     EXPECT_EQ(ReadNative(Target() / "x.bin"), "attachment");
     EXPECT_FALSE(fs::exists(fs::symlink_status(Sentinel() / "newfile")));
@@ -93,22 +92,27 @@ TEST_F(NewFileTest, ReplacingASymlinkToAVictimReplacesTheEntryAndLeavesTheVictim
 
 TEST_F(NewFileTest, NeitherModeReplacesADirectory) {
     fs::create_directories(Target() / "Reports" / "inner");
-    EXPECT_FALSE(Written(*target, "a")->Place(u"reports", true));
+    EXPECT_FALSE(Written(*target, "a")->Place(u"Reports", true));
     EXPECT_FALSE(Written(*target, "a")->Place(u"Reports", false));
     EXPECT_TRUE(fs::is_directory(Target() / "Reports" / "inner"));
     EXPECT_EQ(TargetEntryCount(), 1u);
 }
 
-TEST_F(NewFileTest, WithoutReplaceAnExistingFileOfAnyCaseStaysAndWithReplaceItGoes) {
+// The name is taken as spelt: the caller, who keeps the directory's names,
+// matches letter case; another spelling is another entry.
+TEST_F(NewFileTest, WithoutReplaceAnExistingFileStaysAndWithReplaceItGoes) {
     WriteNative(Target() / "Report.PDF", "old");
-    EXPECT_FALSE(Written(*target, "new")->Place(u"report.pdf", false));
+    EXPECT_FALSE(Written(*target, "new")->Place(u"Report.PDF", false));
     EXPECT_EQ(ReadNative(Target() / "Report.PDF"), "old");
 
     auto file = Written(*target, "new");
-    ASSERT_TRUE(file->Place(u"report.pdf", true));
-    EXPECT_EQ(file->Name(), u"Report.PDF");
+    ASSERT_TRUE(file->Place(u"Report.PDF", true));
     EXPECT_EQ(ReadNative(Target() / "Report.PDF"), "new");
     EXPECT_EQ(TargetEntryCount(), 1u);
+
+    ASSERT_TRUE(Written(*target, "other")->Place(u"report.pdf", false));
+    EXPECT_EQ(ReadNative(Target() / "Report.PDF"), "new");
+    EXPECT_EQ(TargetEntryCount(), 2u);
 }
 
 TEST_F(NewFileTest, ALoserOfTheRaceForANameGetsFalseAndTheWinnerKeepsIt) {
