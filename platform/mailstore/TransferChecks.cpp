@@ -1,5 +1,7 @@
 #include "mailstore/TransferChecks.h"
 
+#include <cstring>
+
 namespace mailstore {
 
 namespace {
@@ -13,10 +15,20 @@ constexpr std::size_t kLineStartKept = 80;  // beyond the longest line of uuenco
 }  // namespace
 
 void QuotedPrintableCheck::Feed(std::string_view encoded) {
-    for (const char c : encoded) {
+    const char* next = encoded.data();
+    const char* const end = next + encoded.size();
+    while (next < end) {
+        if (state_ == State::Text) {
+            // Only an escape can be damaged: plain text is passed over at once.
+            const void* escape = std::memchr(next, '=', static_cast<std::size_t>(end - next));
+            if (escape == nullptr) return;
+            next = static_cast<const char*>(escape) + 1;
+            state_ = State::Equals;
+            continue;
+        }
+        const char c = *next++;
         switch (state_) {
         case State::Text:
-            if (c == '=') state_ = State::Equals;
             break;
         case State::Equals:
             if (IsHexDigit(c)) {

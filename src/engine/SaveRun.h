@@ -9,6 +9,7 @@
 #include "engine/FileCatalog.h"
 #include "engine/SaveBatch.h"
 #include "engine/TargetDirectory.h"
+#include "engine/WriterThread.h"
 #include "engine/uOutlookManager.h"
 #include "host/FileSystem.h"
 
@@ -34,6 +35,7 @@ struct TOutlookManager::SaveRun {
         return found->second;
     }
 
+    TWriterThread writer;
     TTargetDirectories directories;
     TSaveBatch batch;
     std::optional<std::u16string> itemId;  // the EntryID of the item in progress, once read

@@ -4,6 +4,7 @@
 
 #include "base/Format.h"
 #include "base/Sha256.h"
+#include "engine/WriterThread.h"
 #include "base/Utf16.h"
 #include "engine/FileCatalog.h"
 #include "engine/SaveRun.h"
@@ -64,33 +65,15 @@ auto Guarded(const Call& call) {
     }
 }
 
-// Passes what the attachment writes on to its file, hashing and counting it on the way.
-class HashingStream final : public host::OutputStream {
-public:
-    explicit HashingStream(host::OutputStream& file) : file_(file) {}
-
-    void Write(const void* data, std::size_t size) override {
-        file_.Write(data, size);
-        hash_.Update(data, size);
-        size_ += size;
-    }
-    void Commit() override { file_.Commit(); }
-
-    std::uint64_t Size() const { return size_; }
-    std::string Digest() { return Sha256::Hex(hash_.Finish()); }
-
-private:
-    host::OutputStream& file_;
-    Sha256 hash_;
-    std::uint64_t size_ = 0;
-};
-
-
-TWrittenAttachment WriteTemporary(host::Directory& directory, Outlook::Attachment& attachment, bool durable) {
+// The attachment in a new temporary file, hashed on the way by the writer
+// thread while the host decodes what comes next.
+TWrittenAttachment WriteTemporary(TWriterThread& writer, host::Directory& directory, Outlook::Attachment& attachment,
+                                  bool durable) {
     TWrittenAttachment written;
     written.file = directory.CreateTemporary();
-    HashingStream hashing(*written.file);
+    TPipelinedHashingStream hashing(writer, *written.file);
     attachment.SaveToStream(hashing);
+    hashing.Commit();
     written.file->Finish(durable);
     written.size = hashing.Size();
     written.sha256 = hashing.Digest();
@@ -286,7 +269,8 @@ std::u16string TOutlookManager::PlaceAttachment(const std::u16string& dir, Outlo
     const std::u16string base = target->Fitting(MakeSafeName(cleanName));
 
     auto& batch = saveRun_->batch;
-    TWrittenAttachment written = Guarded([&] { return WriteTemporary(directory, attachment, false); });
+    TWrittenAttachment written =
+        Guarded([&] { return WriteTemporary(saveRun_->writer, directory, attachment, false); });
     const std::u16string& directoryKey = saveRun_->DirectoryKey(*catalog_, dir);
     for (const auto& entry : batch.FindIdentical(written.sha256, directoryKey)) {
         if (entry.Size != written.size || !IsNameOf(base, ExtractFileName(entry.Path)) ||
