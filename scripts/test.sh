@@ -26,9 +26,9 @@ packages=(
   libfmt-dev libcli11-dev libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgmime-3.0-dev libical-dev
-  mutt python3
   xvfb xauth
   dovecot-imapd mutt python3
+  ccache
   g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 libwine-dev
   clang libclang-rt-14-dev
 )
@@ -97,10 +97,19 @@ install_packages() {
 }
 
 # configure_build_test <build dir> <cmake options...>
+# ccache keeps its cache outside the tree (~/.cache/ccache), so a rerun on
+# the same machine compiles only what changed, in every build directory.
+compiler_cache() {
+  if command -v ccache >/dev/null; then
+    echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+  fi
+}
+
 configure_build_test() {
   local dir=$1
   shift
-  run cmake -S "$source_dir" -B "$dir" -G Ninja "$@"
+  # shellcheck disable=SC2046
+  run cmake -S "$source_dir" -B "$dir" -G Ninja $(compiler_cache) "$@"
   run cmake --build "$dir" --parallel "$jobs"
   run ctest --test-dir "$dir" --output-on-failure --timeout 300 --parallel "$jobs"
 }
