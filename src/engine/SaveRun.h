@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/FileCatalog.h"
 #include "engine/SaveBatch.h"
@@ -39,6 +40,7 @@ struct TOutlookManager::SaveRun {
     TTargetDirectories directories;
     TSaveBatch batch;
     std::optional<std::u16string> itemId;  // the EntryID of the item in progress, once read
+    std::vector<std::u16string> linksSeen;  // the identities of the item's links
     std::unordered_map<std::u16string, std::u16string> directoryKeys;
 };
 

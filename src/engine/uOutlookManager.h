@@ -181,6 +181,7 @@ private:
                      const host::EntryStatus& status, bool alreadyRecorded);
     void ReplaceAttachment(TOutlookItem& item, std::int32_t index, Outlook::Attachment& attachment,
                            const std::u16string& savedFile);
+    void ForgetLostLinks(TOutlookItem& item);
     std::int32_t GetAttachmentIntProp(Outlook::Attachment& attachment, ULONG tag);
     std::int32_t GetAttachmentSize(Outlook::Attachment& attachment);
     bool IsInlineAttachment(Outlook::Attachment& attachment);

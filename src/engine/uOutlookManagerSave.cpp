@@ -1,4 +1,5 @@
 // The save run's work for one item and one attachment.
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -135,6 +136,7 @@ void TOutlookManager::ProcessItem(const std::u16string& dir, TOutlookItem& item,
                                   bool remove) {
     auto& batch = saveRun_->batch;
     saveRun_->itemId.reset();
+    saveRun_->linksSeen.clear();
     ReportMail(item);
     bool modified = false;
     try {
@@ -160,6 +162,7 @@ void TOutlookManager::ProcessItem(const std::u16string& dir, TOutlookItem& item,
         batch.ItemLeft();
         throw;
     }
+    ForgetLostLinks(item);
     batch.ItemDone(item, std::move(owned), modified);
     ++messageCount_;
     if (batch.Full()) batch.Flush();
@@ -206,6 +209,7 @@ std::u16string TOutlookManager::SaveAttachment(const std::u16string& dir, Outloo
         if (OnProcessAttachment) OnProcessAttachment(*this, name);
         const std::int32_t type = attachment.Type();
         if (type == Outlook::olByReference) {
+            saveRun_->linksSeen.push_back(catalog_->LinkIdentity(item, attachment));
             ReportStatus(name, dir, asLink);
             return {};
         }
@@ -348,6 +352,21 @@ std::u16string TOutlookManager::PlaceAttachment(const std::u16string& dir, Outlo
     ++attachmentCount_;
     ReportStatus(path, dir, asSaved);
     return path;
+}
+
+// Entries of links that the item, visited whole, no longer holds: a run
+// that ended before the item was rewritten recorded them, or the link was
+// taken away since. Their files stay, as copies nothing needs.
+void TOutlookManager::ForgetLostLinks(TOutlookItem& item) {
+    auto& run = *saveRun_;
+    if (!run.itemId) run.itemId = item.GetEntryID();
+    auto& store = catalog_->Store();
+    for (const auto& entry : store.FindByItem(*run.itemId)) {
+        if (entry.Reference != host::CatalogReference::Link) continue;
+        if (std::find(run.linksSeen.begin(), run.linksSeen.end(), entry.LinkId) != run.linksSeen.end()) continue;
+        if (!store.InTransaction()) store.Begin();
+        store.Remove(entry.Id);
+    }
 }
 
 // Records the file for the item in progress. A file found again for an

@@ -161,6 +161,24 @@ TEST_F(Catalogued, TheSameBytesUnderAnotherNameAreSavedAgain) {
                                         "status 5 C:\\Out\\one(2).txt | C:\\Out"));
 }
 
+// A run that ended after recording an item's links but before rewriting it
+// left entries for links that never landed: the next save of the item
+// forgets them, and keeps those of the links the item holds.
+TEST_F(Catalogued, EntriesOfLinksAnItemNoLongerHoldsGoWhenItIsSavedAgain) {
+    platform.WriteFile(u"C:\\Out\\kept.pdf", "kept");
+    platform.WriteFile(u"C:\\Out\\never.pdf", "never");
+    auto& item = Inbox().Mail(u"m").Link(u"C:\\Out\\kept.pdf").Link(u"C:\\Out\\never.pdf");
+    Track(item, 1);
+    Track(item, 2);
+    item.AttachmentList().Remove(2);
+    item.Save();
+    Save(Inbox());
+    std::vector<std::u16string> recorded;
+    platform.Catalog().ForEach([&](const host::CatalogEntry& entry) { recorded.push_back(entry.Path); });
+    EXPECT_THAT(recorded, ElementsAre(u"C:\\Out\\kept.pdf"));
+    EXPECT_EQ(Read(u"C:\\Out\\never.pdf"), "never");
+}
+
 TEST_F(Catalogued, ReintroduceGivesBackThePartThatWasTaken) {
     // Items go last first: the one added first finds the name taken.
     auto& numbered = Inbox().Mail(u"numbered").Attach(u"scan.pdf", "second scan");
