@@ -77,6 +77,29 @@ protected:
         return found;
     }
 
+    // Each message's parts (see PartTree), by subject. Text that is not
+    // base64-encoded is taken with LF line ends: the store writes every
+    // message it changes so, as Maildir messages are.
+    std::map<std::string, std::vector<std::string>> TreesBySubject() {
+        std::map<std::string, std::vector<std::string>> trees;
+        for (const auto& folder : {root / "Inbox", root / "Inbox" / "Sub"}) {
+            for (const char* box : {"cur", "new"}) {
+                for (const auto& file : fs::directory_iterator(folder / box)) {
+                    auto message = Reparse(file.path());
+                    auto tree = PartTree(message.get());
+                    for (auto& part : tree) {
+                        if (part.find("Content-Transfer-Encoding: base64") != std::string::npos) continue;
+                        for (auto at = part.find("\r\n"); at != std::string::npos; at = part.find("\r\n", at)) {
+                            part.erase(at, 1);
+                        }
+                    }
+                    trees[g_mime_message_get_subject(message.get())] = std::move(tree);
+                }
+            }
+        }
+        return trees;
+    }
+
     std::map<std::string, std::string> Expected(bool withInlineImage) const {
         std::map<std::string, std::string> expected;
         for (const auto& original : originals) expected[original.folder + "/" + original.file] = original.bytes;
@@ -98,6 +121,7 @@ protected:
 
 TEST_P(EngineOverMailbox, SaveWithRemovalThenReintroduceGivesEveryByteBack) {
     const int mode = GetParam();
+    const auto before = TreesBySubject();
     engine.Config().SetSaveAttOptions(static_cast<std::uint8_t>(mode));
     engine.SaveFolder(u"C:\\Out", inbox.Get(), true, false);
     // A second run finds the same files, dated by the items' stable creation times.
@@ -128,6 +152,8 @@ TEST_P(EngineOverMailbox, SaveWithRemovalThenReintroduceGivesEveryByteBack) {
     if (mode == 0) {
         EXPECT_EQ(AttachmentsInMailbox(), Expected(true));
         EXPECT_FALSE(platform.FileSystem().FileExists(u"C:\\Out\\Inbox\\report.pdf"));
+        // Every part back where it was, with its headers and bytes.
+        EXPECT_EQ(TreesBySubject(), before);
     } else {
         EXPECT_EQ(AttachmentsInMailbox(), (std::map<std::string, std::string>{{"Inbox/logo.png", "PNGDATA"}}));
     }

@@ -125,4 +125,42 @@ std::vector<std::string> MailboxTest::FilesBelow(const fs::path& dir) {
     return files;
 }
 
+namespace {
+
+void Describe(GMimeObject* object, const std::string& place, std::vector<std::string>& parts) {
+    if (GMIME_IS_MULTIPART(object)) {
+        char* type = g_mime_content_type_get_mime_type(g_mime_object_get_content_type(object));
+        parts.push_back(place + " " + type);
+        g_free(type);
+        for (int i = 0; i < g_mime_multipart_get_count(GMIME_MULTIPART(object)); ++i) {
+            Describe(g_mime_multipart_get_part(GMIME_MULTIPART(object), i), place + "." + std::to_string(i), parts);
+        }
+        return;
+    }
+    std::string part = place;
+    GMimeHeaderList* headers = g_mime_object_get_header_list(object);
+    for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
+        GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+        part += "\n" + std::string(g_mime_header_get_raw_name(header)) + ":" + g_mime_header_get_raw_value(header);
+    }
+    auto content = mailstore::GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new());
+    if (GMIME_IS_MESSAGE_PART(object)) {
+        g_mime_object_write_to_stream(GMIME_OBJECT(g_mime_message_part_get_message(GMIME_MESSAGE_PART(object))),
+                                      nullptr, content.get());
+    } else {
+        g_mime_data_wrapper_write_to_stream(g_mime_part_get_content(GMIME_PART(object)), content.get());
+    }
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(content.get()));
+    parts.push_back(part + "\n" + std::string(reinterpret_cast<const char*>(bytes->data), bytes->len));
+}
+
+}  // namespace
+
+std::vector<std::string> PartTree(GMimeMessage* message) {
+    std::vector<std::string> parts;
+    Describe(g_mime_message_get_mime_part(message), "top", parts);
+    return parts;
+}
+
+
 }  // namespace mailstore_test

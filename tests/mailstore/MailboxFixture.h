@@ -31,6 +31,12 @@ std::string Base64(std::string_view bytes);
 // Every byte value, a few times over: content no text transformation leaves alone.
 std::string BinaryContent(std::size_t size);
 
+// Every part of the message in document order: its place, and for a
+// multipart its type, for any other part its header fields as stored and its
+// content as GMime decodes it. Boundaries are left out: they change with
+// every rewrite.
+std::vector<std::string> PartTree(GMimeMessage* message);
+
 // A fresh platform (drives C: and D:, registry hives) and a mailbox directory
 // beside them, opened on demand.
 class MailboxTest : public ::testing::Test {

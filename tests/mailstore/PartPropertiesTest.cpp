@@ -12,43 +12,6 @@
 namespace mailstore_test {
 namespace {
 
-// Every part of the message in document order: its place, and for a
-// multipart its type, for any other part its header fields as stored and its
-// content as GMime decodes it. Boundaries are left out: they change with
-// every rewrite.
-void Describe(GMimeObject* object, const std::string& place, std::vector<std::string>& parts) {
-    if (GMIME_IS_MULTIPART(object)) {
-        char* type = g_mime_content_type_get_mime_type(g_mime_object_get_content_type(object));
-        parts.push_back(place + " " + type);
-        g_free(type);
-        for (int i = 0; i < g_mime_multipart_get_count(GMIME_MULTIPART(object)); ++i) {
-            Describe(g_mime_multipart_get_part(GMIME_MULTIPART(object), i), place + "." + std::to_string(i), parts);
-        }
-        return;
-    }
-    std::string part = place;
-    GMimeHeaderList* headers = g_mime_object_get_header_list(object);
-    for (int i = 0; i < g_mime_header_list_get_count(headers); ++i) {
-        GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-        part += "\n" + std::string(g_mime_header_get_raw_name(header)) + ":" + g_mime_header_get_raw_value(header);
-    }
-    auto content = mailstore::GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new());
-    if (GMIME_IS_MESSAGE_PART(object)) {
-        g_mime_object_write_to_stream(GMIME_OBJECT(g_mime_message_part_get_message(GMIME_MESSAGE_PART(object))),
-                                      nullptr, content.get());
-    } else {
-        g_mime_data_wrapper_write_to_stream(g_mime_part_get_content(GMIME_PART(object)), content.get());
-    }
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(content.get()));
-    parts.push_back(part + "\n" + std::string(reinterpret_cast<const char*>(bytes->data), bytes->len));
-}
-
-std::vector<std::string> Tree(GMimeMessage* message) {
-    std::vector<std::string> parts;
-    Describe(g_mime_message_get_mime_part(message), "top", parts);
-    return parts;
-}
-
 // The places of the tree's parts with the types of the multiparts.
 std::vector<std::string> Shape(const std::vector<std::string>& tree) {
     std::vector<std::string> shape;
@@ -132,17 +95,17 @@ protected:
     // Saves with links and reintroduces; the message must come back as it was.
     void ExpectRoundTrip(const fs::path& file) {
         Box();  // GMime is ready from here
-        const auto before = Tree(Reparse(Current(file)).get());
+        const auto before = PartTree(Reparse(Current(file)).get());
         const auto taken = SaveWithLinks(file);
         ASSERT_FALSE(taken.empty());
         // Each link stands where its part stood.
-        const auto linked = Tree(Reparse(Current(file)).get());
+        const auto linked = PartTree(Reparse(Current(file)).get());
         EXPECT_EQ(Shape(linked), Shape(before));
         auto links = Mail(file)->Attachments();
         ASSERT_EQ(links->Count(), static_cast<std::int32_t>(taken.size()));
         for (std::int32_t i = 1; i <= links->Count(); ++i) EXPECT_EQ(links->Item(i)->Type(), Outlook::olByReference);
         Reintroduce(file, taken);
-        EXPECT_EQ(Tree(Reparse(Current(file)).get()), before);
+        EXPECT_EQ(PartTree(Reparse(Current(file)).get()), before);
         EXPECT_TRUE(Box().TakeWarnings().empty());
     }
 
@@ -205,7 +168,7 @@ TEST_F(PartProperties, ALinkMadeAnewStandsForThePartItsPredecessorStoodFor) {
                                                        "Content-ID: <a@x>\n"),
                                             TextPart("after")}));
     const auto taken = SaveWithLinks(file);
-    const auto linked = Tree(Reparse(Current(file)).get());
+    const auto linked = PartTree(Reparse(Current(file)).get());
     platform.WriteFile(u"D:\\Moved\\1.bin", kPdf);
     {
         // As re-root does it.
@@ -218,7 +181,7 @@ TEST_F(PartProperties, ALinkMadeAnewStandsForThePartItsPredecessorStoodFor) {
         mail->Attachments()->Remove(1);
         mail->Save();
     }
-    const auto moved = Tree(Reparse(Current(file)).get());
+    const auto moved = PartTree(Reparse(Current(file)).get());
     EXPECT_EQ(Shape(moved), Shape(linked));
     ASSERT_EQ(moved.size(), 4u);
     // The same description of the part; only the path and the link's identity differ.
@@ -294,7 +257,7 @@ TEST_F(PartProperties, NothingIsPutIntoSignedContent) {
     const auto taken = SaveWithLinks(file);
     ASSERT_EQ(taken.size(), 1u);
     // The change dropped the signature; the link went after the content it signed.
-    const auto tree = Shape(Tree(Reparse(Current(file)).get()));
+    const auto tree = Shape(PartTree(Reparse(Current(file)).get()));
     EXPECT_EQ(tree,
               (std::vector<std::string>{"top multipart/mixed", "top.0", "top.1 multipart/mixed", "top.1.0", "top.2"}));
     EXPECT_EQ(ReadNative(Current(file)).find("SIGNATURE"), std::string::npos);
