@@ -42,28 +42,10 @@ run() {
   "$@"
 }
 
-# The test script's package list, read from it so that there is only one list.
-test_script_packages() {
-  sed -n '/^packages=(/,/^)/p' "$source_dir/scripts/test.sh" | sed '1d;$d' | tr -s ' \n' '\n' | sed '/^$/d'
-}
+source "$source_dir/scripts/lib/build-packages.sh"
 
 install_packages() {
-  local packages=() missing=() package
-  mapfile -t packages < <(test_script_packages | grep -v -E '^(g\+\+-mingw-w64.*|mingw-w64-.*|wine.*|libwine-dev|xvfb|xauth|clang|libclang-rt-.*)$')
-  for package in "${packages[@]}"; do
-    [[ $(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null) == installed ]] || missing+=("$package")
-  done
-  if ((${#missing[@]} == 0)); then
-    echo "all ${#packages[@]} packages are installed"
-    return
-  fi
-  if ((EUID != 0)); then
-    echo "installing packages needs root; run as root or install: ${missing[*]}" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  run apt-get -o DPkg::Lock::Timeout=900 update
-  run apt-get install -y -o DPkg::Lock::Timeout=900 --no-install-recommends "${missing[@]}"
+  install_build_packages_except 'g\+\+-mingw-w64.*|mingw-w64-.*|wine.*|libwine-dev|clang|libclang-rt-.*|dovecot-imapd|mutt|python3|ccache|npm'
 }
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
