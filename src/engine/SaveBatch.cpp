@@ -21,6 +21,12 @@ TSaveBatch::~TSaveBatch() {
 }
 
 void TSaveBatch::AddFile(std::unique_ptr<host::NewFile> file, host::Directory& directory, std::uint64_t size) {
+    if (files_.size() >= kMaxOpenFiles) {
+        if (removing_) {
+            for (auto& held : files_) held->Sync();
+        }
+        files_.clear();
+    }
     files_.push_back(std::move(file));
     if (std::find(directories_.begin(), directories_.end(), &directory) == directories_.end()) {
         directories_.push_back(&directory);

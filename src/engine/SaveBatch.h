@@ -24,6 +24,10 @@ class TSaveBatch {
 public:
     static constexpr std::size_t kMaxItems = 64;
     static constexpr std::uint64_t kMaxBytes = 64ull * 1024 * 1024;
+    // Files held open to be flushed with the batch: far below the number a
+    // process may hold open. Beyond it (an item of very many attachments)
+    // they are flushed and closed early.
+    static constexpr std::size_t kMaxOpenFiles = 256;
 
     // store: where the batch's saves are held and committed together (none:
     // each save is durable by itself).

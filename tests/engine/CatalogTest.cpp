@@ -268,6 +268,19 @@ TEST_F(Catalogued, SymbolicLinksInTheTargetAreNeverFollowed) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Native(u"Elsewhere")), fs::directory_iterator()), 1);
 }
 
+// More files than a batch keeps open: they are flushed early, and the item
+// is still saved only once all of them are on disk.
+TEST_F(Catalogued, AnItemOfManyAttachmentsIsSavedWhole) {
+    auto& item = Inbox().Mail(u"m");
+    constexpr int kAttachments = 300;
+    for (int i = 0; i < kAttachments; ++i) item.Attach(FromUtf8("f" + std::to_string(i) + ".txt"), std::to_string(i));
+    Save(Inbox());
+    EXPECT_EQ(FilesIn(u"Out"), static_cast<std::size_t>(kAttachments));
+    ASSERT_EQ(item.SavedAttachments().size(), static_cast<std::size_t>(kAttachments));
+    for (const auto& link : item.SavedAttachments()) EXPECT_EQ(link->Type(), Outlook::olByReference);
+    EXPECT_EQ(Read(u"C:\\Out\\f123.txt"), "123");
+}
+
 TEST_F(Catalogued, AnItemThatVanishedDuringTheRunIsSkipped) {
     Inbox().Mail(u"kept").Attach(u"a.txt", "A");
     auto& gone = Inbox().Mail(u"gone").Attach(u"b.txt", "B");
