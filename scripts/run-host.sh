@@ -57,7 +57,8 @@ step "packages"
 install_packages
 
 step "build"
-run cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_TESTS=OFF
+# shellcheck disable=SC2046
+run cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_TESTS=OFF $(compiler_cache_options)
 run cmake --build "$build_dir" --parallel "$jobs" \
   --target velmora-host velmora_addin velmora-regsvr velmora make-sample-mailbox velmora_mapi_provider
 

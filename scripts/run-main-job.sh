@@ -44,7 +44,8 @@ install_packages() {
 }
 
 build() {
-  run cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_TESTS=OFF
+  # shellcheck disable=SC2046
+  run cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_TESTS=OFF $(compiler_cache_options)
   run cmake --build "$build_dir" --parallel "$jobs" --target velmora make-sample-mailbox velmora_mapi_provider
 }
 

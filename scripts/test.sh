@@ -97,19 +97,13 @@ install_packages() {
 }
 
 # configure_build_test <build dir> <cmake options...>
-# ccache keeps its cache outside the tree (~/.cache/ccache), so a rerun on
-# the same machine compiles only what changed, in every build directory.
-compiler_cache() {
-  if command -v ccache >/dev/null; then
-    echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
-  fi
-}
+source "$source_dir/scripts/lib/build-packages.sh"
 
 configure_build_test() {
   local dir=$1
   shift
   # shellcheck disable=SC2046
-  run cmake -S "$source_dir" -B "$dir" -G Ninja $(compiler_cache) "$@"
+  run cmake -S "$source_dir" -B "$dir" -G Ninja $(compiler_cache_options) "$@"
   run cmake --build "$dir" --parallel "$jobs"
   run ctest --test-dir "$dir" --output-on-failure --timeout 300 --parallel "$jobs"
 }

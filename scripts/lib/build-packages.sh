@@ -1,5 +1,5 @@
-# Sourced by the scripts that build and run a program on this machine (the
-# main job, the desktop host): the packages their build needs, taken from
+# Sourced by the scripts that build on this machine (the tests, the
+# main job, the desktop host): the packages a build needs, taken from
 # the test script's list so that there is only one list. Expects
 # $source_dir and a run function that echoes and runs a command.
 
@@ -33,4 +33,12 @@ install_build_packages_except() {
   export DEBIAN_FRONTEND=noninteractive
   run apt-get -o DPkg::Lock::Timeout=900 update
   run apt-get install -y -o DPkg::Lock::Timeout=900 --no-install-recommends "${missing[@]}"
+}
+
+# The CMake options that put ccache before the compilers when it is there
+# (its cache lives outside the tree, so a rebuild compiles only what changed).
+compiler_cache_options() {
+  if command -v ccache >/dev/null; then
+    echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+  fi
 }
