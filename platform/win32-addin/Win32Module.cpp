@@ -1,0 +1,90 @@
+// velmora.dll's side of the module: the four exports (named undecorated by
+// velmora.def) and the Windows platform they run on, installed in the DLL's
+// own copy of the platform services at the first call of any export.
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "ModuleFile.h"
+#include "ModuleTypeLibrary.h"
+#include "addin/ComServer.h"
+#include "addin/ModuleTypeInfo.h"
+#include "host/Platform.h"
+#include "sim/ui/SimUserInterface.h"
+#include "win32/registry/Win32Registry.h"
+#include "win32/system/Win32Libraries.h"
+#include "win32/system/Win32System.h"
+
+namespace {
+
+// The headless windows (each message box written to standard error, taking
+// its Esc answer) when the host asks for them before loading the DLL, as the
+// Linux library offers them to hosts without a display.
+bool HeadlessRequested() {
+    const char* value = std::getenv("VELMORA_HEADLESS_UI");
+    return value != nullptr && std::string_view(value) == "1";
+}
+
+class ModulePlatform {
+public:
+    ModulePlatform()
+        : modulePath_(win32addin::ModuleFilePath()),
+          scope_(host::Platform{&registry_, nullptr, &libraries_, &system_, nullptr, nullptr}) {
+        velmora::SetTypeInfoLoader([path = modulePath_](REFIID iid, ITypeInfo** typeInfo) {
+            return win32addin::LoadEmbeddedTypeInfo(path, iid, typeInfo);
+        });
+        if (HeadlessRequested()) headless_ = std::make_unique<sim::ui::SimUserInterface>();
+    }
+
+    const std::u16string& ModulePath() const { return modulePath_; }
+
+private:
+    std::u16string modulePath_;
+    win32::Win32Registry registry_;
+    win32::Win32System system_;
+    win32::Win32Libraries libraries_;
+    host::PlatformScope scope_;
+    std::unique_ptr<sim::ui::SimUserInterface> headless_;
+};
+
+ModulePlatform& EnsurePlatform() {
+    static ModulePlatform platform;
+    return platform;
+}
+
+}  // namespace
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (object != nullptr) *object = nullptr;
+    try {
+        EnsurePlatform();
+        return velmora::ComServer().GetClassObject(clsid, iid, object);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return velmora::ComServer().CanUnloadNow(); }
+
+// Every failure, the platform's included, is E_FAIL, as regsvr32 expects.
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+    try {
+        const std::u16string path = win32addin::RegisteredModulePath(EnsurePlatform().ModulePath());
+        return path.empty() ? E_FAIL : velmora::ComServer().RegisterServer(path);
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    try {
+        EnsurePlatform();
+        return velmora::ComServer().UnregisterServer() == S_OK ? S_OK : E_FAIL;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
