@@ -1,6 +1,8 @@
 // velmora.dll's side of the module: the four exports (named undecorated by
 // velmora.def) and the Windows platform they run on, installed in the DLL's
-// own copy of the platform services at the first call of any export.
+// own copy of the platform services at the first call of any export: the
+// registry, the file system, the library loader, the system, the catalog of
+// saved files and the run locks (both in UserDataFolder).
 
 #include <windows.h>
 
@@ -11,11 +13,16 @@
 
 #include "ModuleFile.h"
 #include "ModuleTypeLibrary.h"
+#include "UserDataFolder.h"
 #include "addin/ComServer.h"
+#include "catalog/SqliteCatalogStore.h"
 #include "addin/ModuleTypeInfo.h"
 #include "host/Platform.h"
 #include "sim/ui/SimUserInterface.h"
+#include "win32/WideText.h"
 #include "win32/registry/Win32Registry.h"
+#include "win32/system/LockFileRunLocks.h"
+#include "win32/system/Win32FileSystem.h"
 #include "win32/system/Win32Libraries.h"
 #include "win32/system/Win32System.h"
 
@@ -29,11 +36,16 @@ bool HeadlessRequested() {
     return value != nullptr && std::string_view(value) == "1";
 }
 
+// A run that finds another at work fails at once with its message: the
+// host's window thread must not wait.
 class ModulePlatform {
 public:
     ModulePlatform()
         : modulePath_(win32addin::ModuleFilePath()),
-          scope_(host::Platform{&registry_, nullptr, &libraries_, &system_, nullptr, nullptr}) {
+          dataFolder_(win32addin::UserDataFolder()),
+          catalog_(dataFolder_ / L"catalog.db"),
+          runLocks_(fileSystem_, {}, win32::FromWide((dataFolder_ / L"locks").wstring())),
+          scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_, &catalog_, &runLocks_}) {
         velmora::SetTypeInfoLoader([path = modulePath_](REFIID iid, ITypeInfo** typeInfo) {
             return win32addin::LoadEmbeddedTypeInfo(path, iid, typeInfo);
         });
@@ -44,9 +56,13 @@ public:
 
 private:
     std::u16string modulePath_;
+    std::filesystem::path dataFolder_;
     win32::Win32Registry registry_;
+    win32::Win32FileSystem fileSystem_;
     win32::Win32System system_;
     win32::Win32Libraries libraries_;
+    catalog::SqliteCatalogStore catalog_;
+    win32::LockFileRunLocks runLocks_;
     host::PlatformScope scope_;
     std::unique_ptr<sim::ui::SimUserInterface> headless_;
 };
