@@ -7,7 +7,7 @@ namespace win32 {
 // host::System over the Win32 calls. The version is the one the kernel
 // reports (GetVersionEx answers 6.2 to a module without a manifest); local
 // times follow the time zone's rules for the moment converted.
-class Win32System final : public host::System {
+class Win32System : public host::System {
 public:
     host::SystemVersion Version() override;
     int ProfileInt(std::u16string_view section, std::u16string_view key, int fallback) override;
