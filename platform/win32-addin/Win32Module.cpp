@@ -2,7 +2,8 @@
 // velmora.def) and the Windows platform they run on, installed in the DLL's
 // own copy of the platform services at the first call of any export: the
 // registry, the file system, the library loader, the system, the catalog of
-// saved files and the run locks (both in UserDataFolder).
+// saved files and the run locks (both in UserDataFolder). The host's
+// objects are reached through late-bound adapters (win32/outlook).
 
 #include <windows.h>
 
@@ -15,11 +16,13 @@
 #include "ModuleTypeLibrary.h"
 #include "UserDataFolder.h"
 #include "addin/ComServer.h"
+#include "addin/HostAdapter.h"
 #include "catalog/SqliteCatalogStore.h"
 #include "addin/ModuleTypeInfo.h"
 #include "host/Platform.h"
 #include "sim/ui/SimUserInterface.h"
 #include "win32/WideText.h"
+#include "win32/outlook/HostObject.h"
 #include "win32/registry/Win32Registry.h"
 #include "win32/system/LockFileRunLocks.h"
 #include "win32/system/Win32FileSystem.h"
@@ -48,6 +51,9 @@ public:
           scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_, &catalog_, &runLocks_}) {
         velmora::SetTypeInfoLoader([path = modulePath_](REFIID iid, ITypeInfo** typeInfo) {
             return win32addin::LoadEmbeddedTypeInfo(path, iid, typeInfo);
+        });
+        velmora::SetHostAdapter([](IDispatch* application) {
+            return win32::HostObject::Wrap(com::ComPtr<IDispatch>(application));
         });
         if (HeadlessRequested()) headless_ = std::make_unique<sim::ui::SimUserInterface>();
     }

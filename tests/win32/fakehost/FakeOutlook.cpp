@@ -1,0 +1,151 @@
+#include "FakeOutlook.h"
+
+#include "host/HostError.h"
+#include "host/Office.h"
+#include "host/Outlook.h"
+
+namespace fakehost {
+
+namespace {
+
+LateValue Object(FakeObject* object) { return LateValue::Object(object); }
+
+// The argument at index as an int, or the fallback when it is left out.
+std::int32_t IntArgument(std::vector<VARIANT>& arguments, std::size_t index, std::int32_t fallback) {
+    if (index >= arguments.size() || arguments[index].vt == VT_ERROR) return fallback;
+    LateValue value;
+    VariantCopy(value.Put(), &arguments[index]);
+    return value.AsInt();
+}
+
+std::u16string TextArgument(std::vector<VARIANT>& arguments, std::size_t index) {
+    if (index >= arguments.size() || arguments[index].vt == VT_ERROR) return {};
+    LateValue value;
+    VariantCopy(value.Put(), &arguments[index]);
+    return value.AsText();
+}
+
+}  // namespace
+
+FakeOutlook::FakeOutlook() {
+    application_ = MakeFake({Outlook::IID__Application});
+    nameSpace_ = MakeFake();
+    explorer_ = MakeFake();
+    commandBars_ = MakeFake({Office::IID__CommandBars});
+
+    application_->Property(u"Name", 0x3000, LateValue::Text(u"Outlook"));
+    application_->Member(u"ActiveExplorer", 0x111, [this](auto&) { return Object(explorer_.Get()); });
+    application_->Member(u"GetNamespace", 0x110, [this](std::vector<VARIANT>& arguments) {
+        if (TextArgument(arguments, 0) != u"MAPI") throw host::HostError(E_INVALIDARG, u"No such namespace");
+        return Object(nameSpace_.Get());
+    });
+    application_->AddEvents(Outlook::DIID_ApplicationEvents);
+
+    explorer_->Member(u"CommandBars", 0x2100, [this](auto&) { return Object(commandBars_.Get()); });
+    explorer_->Member(u"CurrentFolder", 0x2101, [](auto&) { return LateValue(); });
+
+    commandBars_->Member(u"Count", 0x2, [this](auto&) { return LateValue::Int(static_cast<std::int32_t>(bars_.size())); });
+    commandBars_->Member(u"Item", DISPID_VALUE, [this](std::vector<VARIANT>& arguments) {
+        const std::int32_t index = IntArgument(arguments, 0, 0);
+        if (index < 1 || index > static_cast<std::int32_t>(bars_.size())) {
+            throw host::HostError(E_INVALIDARG, u"Invalid index");
+        }
+        return Object(bars_[static_cast<std::size_t>(index - 1)].Bar.Get());
+    });
+    commandBars_->Member(u"Add", 0x3, [this](std::vector<VARIANT>& arguments) {
+        return Object(MakeBar(TextArgument(arguments, 0)).Get());
+    });
+    commandBars_->AddEvents(Office::DIID__CommandBarsEvents);
+}
+
+com::ComPtr<FakeObject> FakeOutlook::MakeBar(const std::u16string& name) {
+    BarRecord record{MakeFake({Office::IID_CommandBar}), MakeFake({Office::IID_CommandBarControls}), {}};
+    record.Bar->Property(u"Name", 0x1, LateValue::Text(name));
+    record.Bar->Property(u"Visible", 0x2, LateValue::Bool(false));
+    record.Bar->Property(u"Protection", 0x3, LateValue::Int(0));
+    FakeObject* controls = record.Controls.Get();
+    record.Bar->Member(u"Controls", 0x4, [controls](auto&) { return Object(controls); });
+    bars_.push_back(std::move(record));
+    const std::size_t at = bars_.size() - 1;
+    controls->Member(u"Count", 0x2, [this, at](auto&) {
+        return LateValue::Int(static_cast<std::int32_t>(bars_[at].Buttons.size()));
+    });
+    controls->Member(u"Item", DISPID_VALUE, [this, at](std::vector<VARIANT>& arguments) {
+        const std::int32_t index = IntArgument(arguments, 0, 0);
+        auto& buttons = bars_[at].Buttons;
+        if (index < 1 || index > static_cast<std::int32_t>(buttons.size())) {
+            throw host::HostError(E_INVALIDARG, u"Invalid index");
+        }
+        return Object(buttons[static_cast<std::size_t>(index - 1)].Get());
+    });
+    controls->Member(u"Add", 0x3, [this, at](std::vector<VARIANT>& arguments) {
+        if (IntArgument(arguments, 0, Office::msoControlButton) != Office::msoControlButton) {
+            throw host::HostError(E_INVALIDARG, u"Only buttons here");
+        }
+        return Object(MakeButton(bars_[at]).Get());
+    });
+    return bars_.back().Bar;
+}
+
+com::ComPtr<FakeObject> FakeOutlook::MakeButton(BarRecord& record) {
+    auto button = MakeFake({Office::IID_CommandBarControl, Office::IID__CommandBarButton});
+    button->Property(u"Caption", 0x1, LateValue::Text(u""));
+    button->Property(u"Tag", 0x2, LateValue::Text(u""));
+    button->Property(u"Priority", 0x3, LateValue::Int(0));
+    button->Property(u"Visible", 0x4, LateValue::Bool(true));
+    button->Property(u"Style", 0x5, LateValue::Int(0));
+    button->Property(u"TooltipText", 0x6, LateValue::Text(u""));
+    button->Property(u"Picture", 0x7, LateValue());
+    button->Member(u"PasteFace", 0x8, [](auto&) { return LateValue(); });
+    button->AddEvents(Office::DIID__CommandBarButtonEvents);
+    record.Buttons.push_back(button);
+    return button;
+}
+
+FakeObject* FakeOutlook::Bar(const std::u16string& name) {
+    for (auto& record : bars_) {
+        if (record.Bar->Value(u"Name").AsText() == name) return record.Bar.Get();
+    }
+    return nullptr;
+}
+
+std::vector<FakeObject*> FakeOutlook::Controls(FakeObject& bar) {
+    std::vector<FakeObject*> controls;
+    for (auto& record : bars_) {
+        if (record.Bar.Get() != &bar) continue;
+        for (auto& button : record.Buttons) controls.push_back(button.Get());
+    }
+    return controls;
+}
+
+com::ComPtr<FakeObject> FakeOutlook::Mail(const std::u16string& subject, const std::u16string& linkPath) {
+    auto mail = MakeFake({Outlook::IID__MailItem});
+    auto attachments = MakeFake();
+    std::vector<com::ComPtr<FakeObject>> items;
+    const auto attachment = [&](std::int32_t type, const std::u16string& name, const std::u16string& path) {
+        auto made = MakeFake();
+        made->Property(u"Type", 0x1, LateValue::Int(type));
+        made->Property(u"DisplayName", 0x2, LateValue::Text(name));
+        made->Property(u"FileName", 0x3, LateValue::Text(name));
+        made->Property(u"PathName", 0x4, LateValue::Text(path));
+        made->Property(u"Position", 0x5, LateValue::Int(0));
+        items.push_back(made);
+    };
+    attachment(Outlook::olByValue, u"report.pdf", u"");
+    if (!linkPath.empty()) attachment(Outlook::olByReference, u"linked.pdf", linkPath);
+    attachments->Member(u"Count", 0x50, [items](auto&) { return LateValue::Int(static_cast<std::int32_t>(items.size())); });
+    attachments->Member(u"Item", DISPID_VALUE, [items](std::vector<VARIANT>& arguments) {
+        const std::int32_t index = IntArgument(arguments, 0, 0);
+        if (index < 1 || index > static_cast<std::int32_t>(items.size())) {
+            throw host::HostError(E_INVALIDARG, u"Invalid index");
+        }
+        return Object(items[static_cast<std::size_t>(index - 1)].Get());
+    });
+    mail->Member(u"Attachments", 0xF815, [attachments](auto&) { return Object(attachments.Get()); });
+    mail->Property(u"Subject", 0x37, LateValue::Text(subject));
+    mail->Property(u"Body", 0x9100, LateValue::Text(u"Hello"));
+    mail->Property(u"EntryID", 0xF01E, LateValue::Text(u"00000000FAKE0001"));
+    return mail;
+}
+
+}  // namespace fakehost

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "FakeObject.h"
+
+namespace fakehost {
+
+// The mail client of the tests as the add-in reaches the real one: an
+// application with its namespace, its explorer and the explorer's command
+// bars, whose bars, controls and buttons are made as the add-in asks, and
+// the events of the application (ItemSend), the bars (OnUpdate) and each
+// button (Click). Collections' Item is their default member.
+class FakeOutlook {
+public:
+    FakeOutlook();
+
+    FakeObject& Application() { return *application_; }
+    FakeObject& CommandBars() { return *commandBars_; }
+    // The bar of that name; null when there is none.
+    FakeObject* Bar(const std::u16string& name);
+    // The bar's controls, in order.
+    std::vector<FakeObject*> Controls(FakeObject& bar);
+
+    // A mail item whose attachments are a copy ("report.pdf") and, when a
+    // path is given, a link to it.
+    com::ComPtr<FakeObject> Mail(const std::u16string& subject, const std::u16string& linkPath);
+
+private:
+    struct BarRecord {
+        com::ComPtr<FakeObject> Bar;
+        com::ComPtr<FakeObject> Controls;
+        std::vector<com::ComPtr<FakeObject>> Buttons;
+    };
+
+    com::ComPtr<FakeObject> MakeBar(const std::u16string& name);
+    com::ComPtr<FakeObject> MakeButton(BarRecord& record);
+
+    com::ComPtr<FakeObject> application_;
+    com::ComPtr<FakeObject> nameSpace_;
+    com::ComPtr<FakeObject> explorer_;
+    com::ComPtr<FakeObject> commandBars_;
+    std::vector<BarRecord> bars_;
+};
+
+}  // namespace fakehost
