@@ -1,7 +1,9 @@
 #include "win32/outlook/OutlookAdapters.h"
 
 #include "win32/outlook/AdapterBase.h"
+#include "host/HostError.h"
 #include "win32/outlook/AttachmentParts.h"
+#include "win32/outlook/MapiLinks.h"
 
 namespace win32 {
 
@@ -101,11 +103,19 @@ public:
     ComPtr<Outlook::Attachment> Item(std::int32_t index) override {
         return Result<Outlook::Attachment>(Late().Call(u"Item", {LateValue::Int(index)}));
     }
+    // The object model refuses links by reference since its 2007 version:
+    // such a link is made through Extended MAPI instead.
     ComPtr<Outlook::Attachment> Add(const std::u16string& source, std::int32_t type, std::int32_t position,
                                     const std::u16string& displayName) override {
-        return Result<Outlook::Attachment>(Late().Call(u"Add", {LateValue::Text(source), LateValue::Int(type),
-                                                                LateValue::Int(position),
-                                                                LateValue::Text(displayName)}));
+        try {
+            return Result<Outlook::Attachment>(Late().Call(u"Add", {LateValue::Text(source), LateValue::Int(type),
+                                                                    LateValue::Int(position),
+                                                                    LateValue::Text(displayName)}));
+        } catch (const host::HostError&) {
+            if (type != Outlook::olByReference) throw;
+        }
+        com::ComPtr<IDispatch> link = AddLinkThroughMapi(Late(), source, position, displayName);
+        return link ? HostObject::Wrap(link).As<Outlook::Attachment>() : ComPtr<Outlook::Attachment>();
     }
     void Remove(std::int32_t index) override { Late().Call(u"Remove", {LateValue::Int(index)}); }
 };

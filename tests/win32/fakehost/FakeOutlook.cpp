@@ -1,5 +1,9 @@
 #include "FakeOutlook.h"
 
+#include <mapitags.h>
+
+#include <memory>
+
 #include "host/HostError.h"
 #include "host/Office.h"
 #include "host/Outlook.h"
@@ -118,33 +122,70 @@ std::vector<FakeObject*> FakeOutlook::Controls(FakeObject& bar) {
     return controls;
 }
 
+FakeOutlook::~FakeOutlook() {
+    for (FakeMessage* message : messages_) message->Release();
+}
+
 com::ComPtr<FakeObject> FakeOutlook::Mail(const std::u16string& subject, const std::u16string& linkPath) {
     auto mail = MakeFake({Outlook::IID__MailItem});
     auto attachments = MakeFake();
-    std::vector<com::ComPtr<FakeObject>> items;
-    const auto attachment = [&](std::int32_t type, const std::u16string& name, const std::u16string& path) {
+    auto items = std::make_shared<std::vector<com::ComPtr<FakeObject>>>();
+    const auto attachment = [items](std::int32_t type, const std::u16string& name, const std::u16string& path) {
         auto made = MakeFake();
         made->Property(u"Type", 0x1, LateValue::Int(type));
         made->Property(u"DisplayName", 0x2, LateValue::Text(name));
         made->Property(u"FileName", 0x3, LateValue::Text(name));
         made->Property(u"PathName", 0x4, LateValue::Text(path));
         made->Property(u"Position", 0x5, LateValue::Int(0));
-        items.push_back(made);
+        items->push_back(made);
     };
     attachment(Outlook::olByValue, u"report.pdf", u"");
     if (!linkPath.empty()) attachment(Outlook::olByReference, u"linked.pdf", linkPath);
-    attachments->Member(u"Count", 0x50, [items](auto&) { return LateValue::Int(static_cast<std::int32_t>(items.size())); });
+    attachments->Member(u"Count", 0x50, [items](auto&) { return LateValue::Int(static_cast<std::int32_t>(items->size())); });
     attachments->Member(u"Item", DISPID_VALUE, [items](std::vector<VARIANT>& arguments) {
         const std::int32_t index = IntArgument(arguments, 0, 0);
-        if (index < 1 || index > static_cast<std::int32_t>(items.size())) {
+        if (index < 1 || index > static_cast<std::int32_t>(items->size())) {
             throw host::HostError(E_INVALIDARG, u"Invalid index");
         }
-        return Object(items[static_cast<std::size_t>(index - 1)].Get());
+        return Object((*items)[static_cast<std::size_t>(index - 1)].Get());
     });
+    attachments->Member(u"Add", 0x65, [attachment](std::vector<VARIANT>& arguments) {
+        const std::int32_t type = IntArgument(arguments, 1, Outlook::olByValue);
+        if (type == Outlook::olByReference) {
+            throw host::HostError(E_INVALIDARG, u"Attachments by reference are not supported");
+        }
+        const std::u16string source = TextArgument(arguments, 0);
+        attachment(type, TextArgument(arguments, 3), source);
+        return LateValue();
+    });
+    FakeObject* item = mail.Get();
+    attachments->Member(u"Parent", 0xF090, [item](auto&) { return Object(item); });
     mail->Member(u"Attachments", 0xF815, [attachments](auto&) { return Object(attachments.Get()); });
     mail->Property(u"Subject", 0x37, LateValue::Text(subject));
     mail->Property(u"Body", 0x9100, LateValue::Text(u"Hello"));
     mail->Property(u"EntryID", 0xF01E, LateValue::Text(u"00000000FAKE0001"));
+
+    auto* message = new FakeMessage([attachment](const MapiAttachmentRecord& record) {
+        const auto text = [&record](ULONG tag) {
+            auto found = record.Texts.find(tag);
+            return found == record.Texts.end() ? std::u16string()
+                                               : std::u16string(found->second.begin(), found->second.end());
+        };
+        auto method = record.Numbers.find(PR_ATTACH_METHOD);
+        const std::int32_t type = method != record.Numbers.end() && method->second == ATTACH_BY_REFERENCE
+                                      ? Outlook::olByReference
+                                      : Outlook::olByValue;
+        attachment(type, text(PR_DISPLAY_NAME_W), text(PR_ATTACH_LONG_PATHNAME_W));
+    });
+    messages_.push_back(message);
+    mail->Member(u"MAPIOBJECT", 0xF100, [message](auto&) {
+        LateValue value;
+        VARIANT* raw = value.Put();
+        raw->vt = VT_UNKNOWN;
+        raw->punkVal = static_cast<IMessage*>(message);
+        message->AddRef();
+        return value;
+    });
     return mail;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeMessage.h"
 #include "FakeObject.h"
 
 namespace fakehost {
@@ -24,8 +25,16 @@ public:
     std::vector<FakeObject*> Controls(FakeObject& bar);
 
     // A mail item whose attachments are a copy ("report.pdf") and, when a
-    // path is given, a link to it.
+    // path is given, a link to it. Its Attachments.Add refuses links, as
+    // the client's object model does since its 2007 version; its MAPI
+    // message (MAPIOBJECT, see LastMessage) makes them.
     com::ComPtr<FakeObject> Mail(const std::u16string& subject, const std::u16string& linkPath);
+    // The MAPI message of the last mail made.
+    FakeMessage& LastMessage() { return *messages_.back(); }
+
+    FakeOutlook(const FakeOutlook&) = delete;
+    FakeOutlook& operator=(const FakeOutlook&) = delete;
+    ~FakeOutlook();
 
 private:
     struct BarRecord {
@@ -42,6 +51,7 @@ private:
     com::ComPtr<FakeObject> explorer_;
     com::ComPtr<FakeObject> commandBars_;
     std::vector<BarRecord> bars_;
+    std::vector<FakeMessage*> messages_;
 };
 
 }  // namespace fakehost
