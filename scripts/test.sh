@@ -120,9 +120,12 @@ sanitize_stage() {
 # The Wine server of the build's prefix, and the helper processes it keeps,
 # must not outlive the run, whether the tests passed or not.
 stop_wine() {
-  if [[ -d $windows_dir/wine-prefix ]]; then
-    WINEPREFIX=$windows_dir/wine-prefix wineserver -k >/dev/null 2>&1 || true
-  fi
+  local prefix
+  for prefix in "$windows_dir/wine-prefix" "$windows_dir/wine-prefix-display"; do
+    if [[ -d $prefix ]]; then
+      WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    fi
+  done
 }
 
 windows_stage() {

@@ -28,12 +28,14 @@
 #include "win32/system/Win32FileSystem.h"
 #include "win32/system/Win32Libraries.h"
 #include "win32/system/Win32System.h"
+#include "win32/ui/Win32UserInterface.h"
 
 namespace {
 
-// The headless windows (each message box written to standard error, taking
-// its Esc answer) when the host asks for them before loading the DLL, as the
-// Linux library offers them to hosts without a display.
+// The add-in's windows are Win32 windows; a host without a display (a test,
+// a server) asks for the headless ones instead before loading the DLL (each
+// message box written to standard error, taking its Esc answer), as the
+// Linux library offers them.
 bool HeadlessRequested() {
     const char* value = std::getenv("VELMORA_HEADLESS_UI");
     return value != nullptr && std::string_view(value) == "1";
@@ -55,7 +57,11 @@ public:
         velmora::SetHostAdapter([](IDispatch* application) {
             return win32::HostObject::Wrap(com::ComPtr<IDispatch>(application));
         });
-        if (HeadlessRequested()) headless_ = std::make_unique<sim::ui::SimUserInterface>();
+        if (HeadlessRequested()) {
+            headless_ = std::make_unique<sim::ui::SimUserInterface>();
+        } else {
+            windows_ = std::make_unique<win32ui::Win32UserInterface>();
+        }
     }
 
     const std::u16string& ModulePath() const { return modulePath_; }
@@ -71,6 +77,7 @@ private:
     win32::LockFileRunLocks runLocks_;
     host::PlatformScope scope_;
     std::unique_ptr<sim::ui::SimUserInterface> headless_;
+    std::unique_ptr<win32ui::Win32UserInterface> windows_;
 };
 
 ModulePlatform& EnsurePlatform() {
