@@ -2,6 +2,7 @@
 
 #include <mapitags.h>
 
+#include <map>
 #include <memory>
 
 #include "host/HostError.h"
@@ -20,6 +21,16 @@ std::int32_t IntArgument(std::vector<VARIANT>& arguments, std::size_t index, std
     LateValue value;
     VariantCopy(value.Put(), &arguments[index]);
     return value.AsInt();
+}
+
+LateValue DateValue(double days) {
+    VARIANT number;
+    VariantInit(&number);
+    number.vt = VT_R8;
+    number.dblVal = days;
+    LateValue date;
+    VariantChangeType(date.Put(), &number, 0, VT_DATE);
+    return date;
 }
 
 std::u16string TextArgument(std::vector<VARIANT>& arguments, std::size_t index) {
@@ -46,7 +57,10 @@ FakeOutlook::FakeOutlook() {
     application_->AddEvents(Outlook::DIID_ApplicationEvents);
 
     explorer_->Member(u"CommandBars", 0x2100, [this](auto&) { return Object(commandBars_.Get()); });
-    explorer_->Member(u"CurrentFolder", 0x2101, [](auto&) { return LateValue(); });
+    explorer_->Member(u"CurrentFolder", 0x2101, [this](auto&) { return Object(folder_.Get()); });
+    auto selection = MakeFake();
+    selection->Member(u"Count", 0x50, [](auto&) { return LateValue::Int(0); });
+    explorer_->Member(u"Selection", 0x2102, [selection](auto&) { return Object(selection.Get()); });
 
     commandBars_->Member(u"Count", 0x2, [this](auto&) { return LateValue::Int(static_cast<std::int32_t>(bars_.size())); });
     commandBars_->Member(u"Item", DISPID_VALUE, [this](std::vector<VARIANT>& arguments) {
@@ -122,6 +136,28 @@ std::vector<FakeObject*> FakeOutlook::Controls(FakeObject& bar) {
     return controls;
 }
 
+FakeObject& FakeOutlook::ShowFolder(const std::u16string& name) {
+    folder_ = MakeFake({Outlook::IID_MAPIFolder});
+    folder_->Property(u"Name", 0x3001, LateValue::Text(name));
+    folder_->Member(u"Parent", 0xF090, [this](auto&) { return Object(nameSpace_.Get()); });
+    auto items = MakeFake();
+    items->Member(u"Count", 0x50, [this](auto&) { return LateValue::Int(static_cast<std::int32_t>(folderItems_.size())); });
+    items->Member(u"Item", DISPID_VALUE, [this](std::vector<VARIANT>& arguments) {
+        const std::int32_t index = IntArgument(arguments, 0, 0);
+        if (index < 1 || index > static_cast<std::int32_t>(folderItems_.size())) {
+            throw host::HostError(E_INVALIDARG, u"Invalid index");
+        }
+        return Object(folderItems_[static_cast<std::size_t>(index - 1)].Get());
+    });
+    folder_->Member(u"Items", 0x3100, [items](auto&) { return Object(items.Get()); });
+    auto folders = MakeFake();
+    folders->Member(u"Count", 0x50, [](auto&) { return LateValue::Int(0); });
+    folder_->Member(u"Folders", 0x2103, [folders](auto&) { return Object(folders.Get()); });
+    return *folder_;
+}
+
+void FakeOutlook::PutIntoFolder(FakeObject& mail) { folderItems_.push_back(com::ComPtr<FakeObject>(&mail)); }
+
 FakeOutlook::~FakeOutlook() {
     for (FakeMessage* message : messages_) message->Release();
 }
@@ -137,6 +173,36 @@ com::ComPtr<FakeObject> FakeOutlook::Mail(const std::u16string& subject, const s
         made->Property(u"FileName", 0x3, LateValue::Text(name));
         made->Property(u"PathName", 0x4, LateValue::Text(path));
         made->Property(u"Position", 0x5, LateValue::Int(0));
+        // The content of a copy is its name's, so that a saved file tells which it was.
+        const std::string content = "content of " + std::string(name.begin(), name.end());
+        made->Member(u"SaveAsFile", 0x6, [content](std::vector<VARIANT>& arguments) {
+            const std::u16string file = TextArgument(arguments, 0);
+            HANDLE out = CreateFileW(reinterpret_cast<const wchar_t*>(file.c_str()), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (out == INVALID_HANDLE_VALUE) throw host::HostError(E_ACCESSDENIED, u"Cannot save the attachment");
+            DWORD written = 0;
+            WriteFile(out, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+            CloseHandle(out);
+            return LateValue();
+        });
+        // MAPI properties by schema name; one never set is unknown, as the client says.
+        auto properties = std::make_shared<std::map<std::u16string, LateValue>>();
+        auto accessor = MakeFake();
+        accessor->Member(u"GetProperty", 0x1, [properties](std::vector<VARIANT>& arguments) {
+            auto found = properties->find(TextArgument(arguments, 0));
+            if (found == properties->end()) {
+                throw host::HostError(static_cast<HRESULT>(0x8004010F), u"The property is unknown");
+            }
+            return LateValue(found->second);
+        });
+        accessor->Member(u"SetProperty", 0x2, [properties](std::vector<VARIANT>& arguments) {
+            LateValue value;
+            VariantCopy(value.Put(), &arguments.at(1));
+            properties->erase(TextArgument(arguments, 0));
+            properties->emplace(TextArgument(arguments, 0), value);
+            return LateValue();
+        });
+        made->Member(u"PropertyAccessor", 0x7, [accessor](auto&) { return Object(accessor.Get()); });
         items->push_back(made);
     };
     attachment(Outlook::olByValue, u"report.pdf", u"");
@@ -158,8 +224,19 @@ com::ComPtr<FakeObject> FakeOutlook::Mail(const std::u16string& subject, const s
         attachment(type, TextArgument(arguments, 3), source);
         return LateValue();
     });
+    attachments->Member(u"Remove", 0x54, [items](std::vector<VARIANT>& arguments) {
+        const std::int32_t index = IntArgument(arguments, 0, 0);
+        if (index < 1 || index > static_cast<std::int32_t>(items->size())) {
+            throw host::HostError(E_INVALIDARG, u"Invalid index");
+        }
+        items->erase(items->begin() + (index - 1));
+        return LateValue();
+    });
     FakeObject* item = mail.Get();
     attachments->Member(u"Parent", 0xF090, [item](auto&) { return Object(item); });
+    mail->Property(u"CreationTime", 0x3007, DateValue(45000.5));  // 15 March 2023, noon
+    mail->Member(u"Save", 0xF048, [](auto&) { return LateValue(); });
+    mail->Member(u"Parent", 0xF090, [this](auto&) { return folder_ ? Object(folder_.Get()) : LateValue(); });
     mail->Member(u"Attachments", 0xF815, [attachments](auto&) { return Object(attachments.Get()); });
     mail->Property(u"Subject", 0x37, LateValue::Text(subject));
     mail->Property(u"Body", 0x9100, LateValue::Text(u"Hello"));

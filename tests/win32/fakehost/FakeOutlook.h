@@ -32,6 +32,11 @@ public:
     // The MAPI message of the last mail made.
     FakeMessage& LastMessage() { return *messages_.back(); }
 
+    // A folder of that name at the top of the store, shown in the explorer
+    // (its CurrentFolder); mail put into it is its items.
+    FakeObject& ShowFolder(const std::u16string& name);
+    void PutIntoFolder(FakeObject& mail);
+
     FakeOutlook(const FakeOutlook&) = delete;
     FakeOutlook& operator=(const FakeOutlook&) = delete;
     ~FakeOutlook();
@@ -52,6 +57,8 @@ private:
     com::ComPtr<FakeObject> commandBars_;
     std::vector<BarRecord> bars_;
     std::vector<FakeMessage*> messages_;
+    com::ComPtr<FakeObject> folder_;
+    std::vector<com::ComPtr<FakeObject>> folderItems_;
 };
 
 }  // namespace fakehost
