@@ -28,3 +28,20 @@ function(velmora_target target)
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
 endfunction()
+
+# SQLite: the Linux build links Debian's library; the Windows cross build
+# compiles SQLite's amalgamation, which scripts/fetch-sqlite.sh puts into
+# VELMORA_SQLITE_DIR (default: <build>/sqlite), under the same target name.
+if(WIN32)
+  set(VELMORA_SQLITE_DIR "${CMAKE_BINARY_DIR}/sqlite" CACHE PATH "Directory of sqlite3.c and sqlite3.h")
+  if(NOT EXISTS "${VELMORA_SQLITE_DIR}/sqlite3.c")
+    message(FATAL_ERROR "No SQLite amalgamation in ${VELMORA_SQLITE_DIR}: run "
+                        "scripts/fetch-sqlite.sh ${VELMORA_SQLITE_DIR} first")
+  endif()
+  add_library(velmora_sqlite3 STATIC "${VELMORA_SQLITE_DIR}/sqlite3.c")
+  target_include_directories(velmora_sqlite3 SYSTEM PUBLIC "${VELMORA_SQLITE_DIR}")
+  target_compile_definitions(velmora_sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION)
+  add_library(SQLite::SQLite3 ALIAS velmora_sqlite3)
+else()
+  find_package(SQLite3 REQUIRED)
+endif()

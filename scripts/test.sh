@@ -4,7 +4,9 @@
 # 1. installs the packages the builds need (as root; skipped when all are there),
 # 2. Linux build (RelWithDebInfo) and its tests,
 # 3. AddressSanitizer + UndefinedBehaviorSanitizer build and its tests,
-# 4. Windows cross build with MinGW-w64 and its tests under Wine.
+# 4. Windows cross build with MinGW-w64 (velmora.dll, the Windows platform,
+#    SQLite's amalgamation from scripts/fetch-sqlite.sh) and its tests under
+#    Wine.
 # It stops at the first failing step. Build directories (build-linux,
 # build-sanitize, build-windows) are kept, so a second run only rebuilds what
 # changed. Environment: VELMORA_BUILD_ROOT (default: the source tree),
@@ -83,6 +85,9 @@ install_packages() {
   for package in "${packages[@]}"; do
     is_installed "$package" || missing+=("$package")
   done
+  # npm fetches SQLite's sources for the Windows build; a Node.js of another
+  # origin may bring its own npm.
+  command -v npm >/dev/null || missing+=(npm)
   if ((${#missing[@]} == 0)); then
     echo "all ${#packages[@]} packages are installed"
     return
@@ -93,7 +98,7 @@ install_packages() {
   fi
   export DEBIAN_FRONTEND=noninteractive
   run apt-get -o DPkg::Lock::Timeout=900 update
-  run apt-get install -y -o DPkg::Lock::Timeout=900 --no-install-recommends "${packages[@]}"
+  run apt-get install -y -o DPkg::Lock::Timeout=900 --no-install-recommends "${missing[@]}"
 }
 
 # configure_build_test <build dir> <cmake options...>
@@ -120,14 +125,18 @@ sanitize_stage() {
 # The Wine server of the build's prefix, and the helper processes it keeps,
 # must not outlive the run, whether the tests passed or not.
 stop_wine() {
-  if [[ -d $windows_dir/wine-prefix ]]; then
-    WINEPREFIX=$windows_dir/wine-prefix wineserver -k >/dev/null 2>&1 || true
-  fi
+  local prefix
+  for prefix in "$windows_dir/wine-prefix" "$windows_dir/wine-prefix-display"; do
+    if [[ -d $prefix ]]; then
+      WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    fi
+  done
 }
 
 windows_stage() {
+  run "$source_dir/scripts/fetch-sqlite.sh" "$windows_dir/sqlite"
   configure_build_test "$windows_dir" -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64.cmake"
+    -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64.cmake" -DVELMORA_SQLITE_DIR="$windows_dir/sqlite"
   stop_wine
 }
 

@@ -3,6 +3,9 @@
 #   scripts/wine-run.sh path/to/program.exe [arguments...]
 # The Wine prefix is private to the build directory that holds the program
 # (the nearest parent with a CMakeCache.txt), or VELMORA_WINEPREFIX if set.
+# With VELMORA_WINE_DISPLAY=1 the program keeps the X display it was given
+# (say by xvfb-run), in a prefix of its own beside the headless one, since a
+# prefix's desktop keeps the display of the program that started it.
 # The exit code is the program's.
 set -euo pipefail
 
@@ -26,10 +29,12 @@ find_build_dir() {
   return 1
 }
 
+display=${VELMORA_WINE_DISPLAY:-0}
 if [[ -n ${VELMORA_WINEPREFIX:-} ]]; then
   prefix=$VELMORA_WINEPREFIX
 elif build_dir=$(find_build_dir "$program"); then
   prefix=$build_dir/wine-prefix
+  [[ $display == 1 ]] && prefix=$build_dir/wine-prefix-display
 else
   echo "$0: $program is not inside a build directory; set VELMORA_WINEPREFIX" >&2
   exit 2
@@ -39,7 +44,13 @@ export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 # No prompts to install Mono or Gecko, no menu entries written into $HOME.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset DISPLAY WAYLAND_DISPLAY
+unset WAYLAND_DISPLAY
+if [[ $display != 1 ]]; then
+  unset DISPLAY
+elif [[ -z ${DISPLAY:-} ]]; then
+  echo "$0: VELMORA_WINE_DISPLAY=1 needs an X display (run under xvfb-run)" >&2
+  exit 2
+fi
 
 # Two programs starting at once on a missing prefix would both create it.
 ready=$prefix/.velmora-ready

@@ -8,14 +8,20 @@
 namespace velmora {
 
 // The platform key under a type library's locale that names the file
-// holding the library. Windows writes "win32" or "win64"; there is no such
-// name for Linux, so this build writes its own.
+// holding the library: "win64" or "win32" as Windows writes it; there is no
+// such name for Linux, so that build writes its own.
+#if defined(_WIN64)
+inline constexpr char16_t kTypeLibPlatform[] = u"win64";
+#elif defined(_WIN32)
+inline constexpr char16_t kTypeLibPlatform[] = u"win32";
+#else
 inline constexpr char16_t kTypeLibPlatform[] = u"linux64";
+#endif
 
 // The keys that registering a type library writes, for a library kept in
 // the module file libraryPath:
 //   TypeLib\{LIBID}\<major.minor>            (default) the help string
-//   TypeLib\{LIBID}\<major.minor>\<lcid>\linux64  (default) libraryPath
+//   TypeLib\{LIBID}\<major.minor>\<lcid>\<platform>  (default) libraryPath
 //   TypeLib\{LIBID}\<major.minor>\FLAGS      (default) "0"
 //   TypeLib\{LIBID}\<major.minor>\HELPDIR    (default) helpDirectory
 // and for each interface it defines (all dual, so the automation

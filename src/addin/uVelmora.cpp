@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "addin/CmdBarHack.h"
+#include "addin/HostAdapter.h"
 #include "addin/ModuleState.h"
 #include "base/Utf16.h"
 #include "host/HostError.h"
@@ -97,11 +98,12 @@ void* TVelmora::Find(REFIID iid) {
 HRESULT TVelmora::OnConnection(IDispatch* Application, Office::ext_ConnectMode ConnectMode, IDispatch*,
                                SAFEARRAY** custom) {
     return Guarded([&] {
-        if (!com::ComPtr<IDispatch>(Application).As<Outlook::_Application>()) {
+        com::ComPtr<IDispatch> application = AdaptHostApplication(Application);
+        if (!application.As<Outlook::_Application>()) {
             ShowHostRefused();
             throw Exception(u"Initialization failed");
         }
-        HostApplication = com::ComPtr<IDispatch>(Application);
+        HostApplication = application;
         ModuleApplication() = HostApplication;
         PictureSupported = true;
         if (ConnectMode != Office::ext_cm_Startup) {

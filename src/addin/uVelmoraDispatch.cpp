@@ -1,6 +1,7 @@
 #include <array>
 #include <string_view>
 
+#include "addin/ModuleTypeInfo.h"
 #include "addin/uVelmora.h"
 #include "base/Utf16.h"
 #include "com/Bstr.h"
@@ -51,13 +52,16 @@ HRESULT Mismatch(UINT* argErr, UINT position) {
 
 HRESULT TVelmora::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
-    *count = 0;
+    *count = HasTypeInfo() ? 1 : 0;
     return S_OK;
 }
 
-HRESULT TVelmora::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
-    if (typeInfo != nullptr) *typeInfo = nullptr;
-    return E_NOTIMPL;
+HRESULT TVelmora::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
+    if (index != 0 && HasTypeInfo()) {
+        if (typeInfo != nullptr) *typeInfo = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    return LoadTypeInfo(IID_IVelmora, typeInfo);
 }
 
 HRESULT TVelmora::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {

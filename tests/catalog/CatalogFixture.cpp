@@ -71,9 +71,15 @@ std::u16string DamagedMessage(std::u16string_view fileName, std::u16string_view 
            u"): move it away; \"velmora catalog adopt\" records the links of a mailbox again.";
 }
 
+// SQLite takes file names as UTF-8 on every system.
+std::string Utf8Name(const std::filesystem::path& file) {
+    const std::u8string name = file.u8string();
+    return std::string(name.begin(), name.end());
+}
+
 void ExecuteOnFile(const std::filesystem::path& file, const char* sql) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(Utf8Name(file).c_str(), &db), SQLITE_OK);
     char* error = nullptr;
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
     sqlite3_free(error);
@@ -84,7 +90,7 @@ std::int64_t UserVersionOf(const std::filesystem::path& file) {
     sqlite3* db = nullptr;
     sqlite3_stmt* query = nullptr;
     std::int64_t version = -1;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+    if (sqlite3_open_v2(Utf8Name(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
         sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &query, nullptr) == SQLITE_OK &&
         sqlite3_step(query) == SQLITE_ROW) {
         version = sqlite3_column_int64(query, 0);

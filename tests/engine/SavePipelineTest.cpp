@@ -238,8 +238,12 @@ TEST_F(SavePipeline, BodyReferencesListTheAttachmentsInOrder) {
     engine.Config().SetSaveAttOptions(1);
     auto& item = Inbox().Mail(u"m").WithBody(u"Hello").Attach(u"a.txt", "A").Attach(u"b.txt", "B");
     SaveInbox(true);
-    // A file URI of the platform: on Linux the native path.
+    // A file URI of the platform: on Linux the native path, on Windows the Windows path.
+#ifdef _WIN32
+    const auto uri = [](const char* name) { return u"file://C:\\Out\\" + FromUtf8(name); };
+#else
     const auto uri = [&](const char* name) { return FromUtf8("file://" + (platform.DrivePath(u'C') / "Out" / name).string()); };
+#endif
     EXPECT_EQ(item.SavedBody(), u"Attachment extracted: <" + uri("a.txt") + u">\r\n\r\nAttachment extracted: <" +
                                     uri("b.txt") + u">\r\n\r\nHello");
     EXPECT_TRUE(item.SavedAttachments().empty());

@@ -22,12 +22,7 @@ struct SettingsProbe {
         platform.Registry().SetValue(root, key, name, value);
     }
     void Forget(std::u16string_view name) { platform.Registry().DeleteValue(root, key, name); }
-    // The registry refuses writes to a hive file whose mode lets nobody write it.
-    void SetUserHiveWritable(bool writable) {
-        using std::filesystem::perms;
-        const perms readable = perms::owner_read | perms::group_read | perms::others_read;
-        std::filesystem::permissions(platform.Hives().user, writable ? readable | perms::owner_write : readable);
-    }
+    void SetUserHiveWritable(bool writable) { platform.SetUserHiveWritable(writable); }
 };
 
 // Runs `action` and gives the settings error's message, or "no error".

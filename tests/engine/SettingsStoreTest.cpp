@@ -140,6 +140,9 @@ TEST_F(SettingsStoreTest, EmptyKeyIsNamedAfterTheProgram) {
     EXPECT_TRUE(platform.Registry().KeyExists(root, config.Key()));
 }
 
+// Wine lets its user, an administrator, create keys whatever their access
+// rules say, so a machine hive that refuses new keys exists only on Linux.
+#ifndef _WIN32
 TEST_F(SettingsStoreTest, MachineKeyThatCannotBeCreatedFailsTheFirstWrite) {
     platform.MakeMachineHiveReadOnly();
     TSampleConfig config(true);
@@ -148,5 +151,6 @@ TEST_F(SettingsStoreTest, MachineKeyThatCannotBeCreatedFailsTheFirstWrite) {
     EXPECT_EQ(ConfigError([&] { config.SetInteger(7, 3); }), "Failed to set data for 'Mode'");
     EXPECT_FALSE(platform.Registry().KeyExists(host::RegistryRoot::LocalMachine, key));
 }
+#endif
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "MapiProvider.h"
 #include "TestPlatform.h"
 #include "base/Utf16.h"
 #include "com/Apartment.h"
@@ -17,7 +18,18 @@ namespace {
 
 constexpr char16_t kSubsystemKey[] = u"SOFTWARE\\Microsoft\\Windows Messaging Subsystem";
 constexpr char16_t kClientKey[] = u"SOFTWARE\\Clients\\Mail\\Microsoft Outlook";
-const std::u16string kProvider = velmora::FromUtf8(VELMORA_MAPI_PROVIDER_PATH);
+const std::u16string kProvider = velmora::FromUtf8(testing_support::MapiProviderPath());
+
+#ifdef _WIN32
+// Windows (and Wine) have a Mapi32.dll of their own, which loads but, with
+// no mail client installed, refuses to initialise.
+constexpr char kSystemLibraryError[] = "Unable to initialize MAPI library";
+// A library of the system without MAPI's entry points.
+constexpr char16_t kNotMapi[] = u"version.dll";
+#else
+constexpr char kSystemLibraryError[] = "Unable to load MAPI library";
+constexpr char16_t kNotMapi[] = u"libm.so.6";
+#endif
 
 // The real loader, with a record of what was loaded and freed, and stand-ins for chosen entry points.
 class RecordingLibraries : public host::DynamicLibraries {
@@ -45,7 +57,7 @@ private:
     host::DynamicLibraries& real_;
 };
 
-class OldSystem : public posix::PosixSystem {
+class OldSystem : public testing_support::TestPlatform::SystemType {
 public:
     host::SystemVersion version{3, 51};
     int profileMapi = 0;
@@ -124,9 +136,9 @@ TEST_F(MapiHelperTest, SystemWithoutMapiHasNoLibrary) {
 
 TEST_F(MapiHelperTest, WithoutAReadableClientPathTheSystemLibraryIsTried) {
     platform.Registry().DeleteValue(RegistryRoot::LocalMachine, kClientKey, u"DLLPathEx");
-    EXPECT_EQ(ConstructionError(), "Unable to load MAPI library");
+    EXPECT_EQ(ConstructionError(), kSystemLibraryError);
     SetMachineValue(kClientKey, u"DLLPathEx", RegistryValue::OfString(std::u16string(4096, u'x')));
-    EXPECT_EQ(ConstructionError(), "Unable to load MAPI library");
+    EXPECT_EQ(ConstructionError(), kSystemLibraryError);
     EXPECT_EQ(libraries.loaded, (std::vector<std::u16string>{u"Mapi32.dll", u"Mapi32.dll"}));
 }
 
@@ -166,7 +178,7 @@ TEST_F(MapiHelperTest, ComOfTheThreadIsBalancedOnlyWhenItWasTaken) {
 }
 
 TEST_F(MapiHelperTest, RefusedInitialisationReleasesEverythingOnce) {
-    SetMachineValue(kClientKey, u"DLLPathEx", RegistryValue::OfString(u"libm.so.6"));
+    SetMachineValue(kClientKey, u"DLLPathEx", RegistryValue::OfString(kNotMapi));
     EXPECT_EQ(ConstructionError(), "Unable to initialize MAPI library");
     EXPECT_EQ(libraries.frees, 1);
     EXPECT_EQ(ApartmentDepth(COINIT_APARTMENTTHREADED), 0u);

@@ -72,6 +72,11 @@ void TestPlatform::MakeMachineHiveReadOnly() {
     fs::permissions(hives_.machine, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
+void TestPlatform::SetUserHiveWritable(bool writable) {
+    const fs::perms readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(hives_.user, writable ? readable | fs::perms::owner_write : readable);
+}
+
 fs::path TestPlatform::NativeOf(std::u16string_view windowsPath) const {
     const std::optional<fs::path> native = fileSystem_.ToNative(windowsPath);
     if (!native) throw std::runtime_error("not a path on drive C: or D: " + velmora::ToUtf8(windowsPath));

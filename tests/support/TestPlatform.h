@@ -1,5 +1,10 @@
 #pragma once
 
+// The test platform of the system the tests run on: Windows has its own.
+#ifdef _WIN32
+#include "../win32/support/Win32TestPlatform.h"
+#else
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -23,6 +28,9 @@ namespace testing_support {
 // never wait (in locks/), the system services and the library loader.
 class TestPlatform {
 public:
+    // The system services' class, for tests that change a few of its answers.
+    using SystemType = posix::PosixSystem;
+
     TestPlatform();
     TestPlatform(const TestPlatform&) = delete;
     TestPlatform& operator=(const TestPlatform&) = delete;
@@ -48,6 +56,9 @@ public:
     // A user without administrative rights: the machine hive (HKLM, HKCR)
     // can no longer be written; reads go on working.
     void MakeMachineHiveReadOnly();
+    // The user's hive (HKCU) refuses writes, or takes them again: its file's
+    // mode lets nobody write it.
+    void SetUserHiveWritable(bool writable);
 
 private:
     std::filesystem::path NativeOf(std::u16string_view windowsPath) const;
@@ -65,3 +76,5 @@ private:
 };
 
 }  // namespace testing_support
+
+#endif
