@@ -77,8 +77,13 @@ GMimeMessage* ItemObject::Structure() {
     if (!unreadable_.empty()) ThrowUnreadable();
     if (message_) return message_.get();
     if (!outlineRead_) {
-        outline_ = source_->ReadOutline();
         outlineRead_ = true;
+        try {
+            outline_ = source_->ReadOutline();
+        } catch (const UnreadableMessage& error) {
+            Unreadable(error.what(), dynamic_cast<const MessageGone*>(&error) != nullptr);
+            ThrowUnreadable();
+        }
     }
     return outline_ ? outline_->message.get() : Message();
 }

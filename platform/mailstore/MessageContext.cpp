@@ -15,6 +15,8 @@ void MessageContext::LeaveAsItIs(const std::u16string& identity, std::string_vie
     }
 }
 
+void MessageContext::Warning(std::string line) { warnings_.push_back(std::move(line)); }
+
 std::vector<std::string> MessageContext::TakeWarnings() { return std::exchange(warnings_, {}); }
 
 void MessageContext::Note(std::string line) { notes_.push_back(std::move(line)); }

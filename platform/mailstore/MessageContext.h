@@ -43,6 +43,8 @@ public:
     // Records "Leaving <name> as it is: <reason>", once per message: identity
     // is what names the message whatever a rewrite made of it.
     void LeaveAsItIs(const std::u16string& identity, std::string_view name, std::string_view reason);
+    // Records a warning about the store itself, as it is.
+    void Warning(std::string line);
     std::vector<std::string> TakeWarnings();
 
     // Records a note about a rewritten message.

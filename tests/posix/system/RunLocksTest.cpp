@@ -118,7 +118,7 @@ protected:
     fs::path LockDirectory() const { return temp.Path() / "config" / "velmora" / "locks"; }
 
     posix::FlockRunLocks Locks(bool wait = false) {
-        return posix::FlockRunLocks(files, {MailboxLock()}, LockDirectory(),
+        return posix::FlockRunLocks(files, {{MailboxLock(), {}}}, LockDirectory(),
                                     {wait, [this](const std::u16string& path) { waitedFor.push_back(path); }});
     }
 
