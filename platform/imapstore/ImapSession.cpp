@@ -114,11 +114,11 @@ void ImapSession::Check(int code, const std::string& what) {
         code == MAILIMAP_NO_ERROR_NON_AUTHENTICATED) {
         return;
     }
-    const std::string said = session_->imap_response != nullptr ? session_->imap_response : "";
     if (IsBreak(code)) {
         lost_ = true;
-        throw SessionLost("the connection broke during " + what + (said.empty() ? "" : " (" + said + ")"));
+        throw SessionLost("the connection broke during " + what);
     }
+    const std::string said = session_->imap_response != nullptr ? session_->imap_response : "";
     Refused("The server refused " + what + (said.empty() ? "." : ": " + said));
 }
 
