@@ -67,7 +67,9 @@ public:
     std::string Write(const PartShape& top, std::string_view headerFields) {
         text_.clear();
         for (const std::string_view line : Lines(headerFields)) {
-            if (!line.empty()) text_ += OneLine(line) + "\n";
+            // The blank line ends the header: nothing after it is a field.
+            if (line.empty()) break;
+            text_ += OneLine(line) + "\n";
         }
         text_ += "MIME-Version: 1.0\n";
         Part(top);

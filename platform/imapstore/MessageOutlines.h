@@ -10,7 +10,8 @@
 namespace imapstore {
 
 // A message without its content, as MIME text: the header fields given
-// (the top-level header the server sent, such as its Subject lines), then
+// (the top-level header the server sent, such as its Subject lines, up to
+// a blank line), then
 // the parts of the shape with the fields that say what each is, every
 // content empty. Whatever the server's texts hold, each field stays one
 // field: line breaks become blanks, quotes are escaped, names and tokens
