@@ -24,6 +24,7 @@ public:
     com::ComPtr<IUnknown> OpenMessage(const fs::path& file) override { return mailbox_->OpenMessage(file); }
     std::vector<std::string> TakeWarnings() override { return mailbox_->TakeWarnings(); }
     std::vector<std::string> TakeNotes() override { return mailbox_->TakeNotes(); }
+    void Finish() override {}
     void CheckAfterRun() override {}
 
 private:
@@ -41,6 +42,7 @@ public:
     com::ComPtr<IUnknown> OpenMessage(const fs::path&) override { return nullptr; }
     std::vector<std::string> TakeWarnings() override { return account_->TakeWarnings(); }
     std::vector<std::string> TakeNotes() override { return account_->TakeNotes(); }
+    void Finish() override { account_->Finish(); }
     // The engine skips items it cannot reach: a connection given up on
     // leaves the rest of the run undone, which is a failure.
     void CheckAfterRun() override {

@@ -26,6 +26,9 @@ public:
     virtual com::ComPtr<IUnknown> OpenMessage(const std::filesystem::path& file) = 0;
     virtual std::vector<std::string> TakeWarnings() = 0;
     virtual std::vector<std::string> TakeNotes() = 0;
+    // Completes what the store left for later during the run (an IMAP
+    // account's expunges); failures become warnings.
+    virtual void Finish() = 0;
     // Throws velmora::Exception when the store failed during the run in a
     // way the engine could not tell (an IMAP connection given up on).
     virtual void CheckAfterRun() = 0;

@@ -156,11 +156,13 @@ int RunOperation(const Request& request, std::ostream& err) {
         RunEngine(request, engine, target, platform);
     } catch (...) {
         log.Finish();
+        mailbox->Finish();
         PrintWarnings(*mailbox, err, request.verbose);
         TOutlookManager::ClearSelection(target.selection);
         throw;
     }
     log.Finish();
+    mailbox->Finish();
     PrintWarnings(*mailbox, err, request.verbose);
     TOutlookManager::ClearSelection(target.selection);
     mailbox->CheckAfterRun();

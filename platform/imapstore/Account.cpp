@@ -91,6 +91,8 @@ std::vector<std::string> Account::TakeWarnings() {
 
 std::vector<std::string> Account::TakeNotes() { return context_->TakeNotes(); }
 
+void Account::Finish() { context_->Link().ExpungeWaiting(); }
+
 std::string Account::ConnectionProblem() const { return context_->Link().Problem(); }
 
 }  // namespace imapstore

@@ -46,6 +46,9 @@ public:
     std::vector<std::string> TakeWarnings();
     // Lines about rewritten messages ("Rewrote <message> as UID <n>").
     std::vector<std::string> TakeNotes();
+    // Expunges the old messages of rewrites that still wait (see
+    // Connection::ExpungeLater); what fails is a warning.
+    void Finish();
     // Why the connection was given up during the run; empty while it works.
     std::string ConnectionProblem() const;
 

@@ -24,7 +24,7 @@ constexpr std::array<std::chrono::milliseconds, 7> kWaits = {
 Connection::Connection(SessionSettings settings)
     : settings_(std::move(settings)), urlText_(settings_.url.Text()) {}
 
-Connection::~Connection() = default;
+Connection::~Connection() { ExpungeWaiting(); }
 
 void Connection::Open() {
     try {
@@ -45,6 +45,7 @@ ImapSession& Connection::Ready(const std::string& folder) {
         reconnecting_ = false;
     }
     if (!folder.empty() && folder != selected_) {
+        if (!toExpunge_.empty() && folder != expungeFolder_) ExpungeWaiting();
         selected_.clear();
         const SelectedFolder selected = session_->Select(folder);
         const auto [known, first] = uidValidity_.emplace(folder, selected.uidValidity);
@@ -68,6 +69,27 @@ void Connection::Dropped(const std::string& why, int attempt) {
         throw host::HostError(E_FAIL, velmora::FromUtf8(problem_));
     }
     std::this_thread::sleep_for(kWaits[static_cast<std::size_t>(attempt)]);
+}
+
+void Connection::ExpungeLater(const std::string& folder, std::uint32_t uid) {
+    if (folder != expungeFolder_) ExpungeWaiting();
+    expungeFolder_ = folder;
+    toExpunge_.push_back(uid);
+    if (toExpunge_.size() >= kExpungeGroup) ExpungeWaiting();
+}
+
+void Connection::ExpungeWaiting() {
+    if (toExpunge_.empty()) return;
+    const std::vector<std::uint32_t> uids = std::exchange(toExpunge_, {});
+    try {
+        Run(expungeFolder_, [&](ImapSession& session) {
+            session.Expunge(uids);
+            return 0;
+        });
+    } catch (const host::HostError& error) {
+        events_.push_back(std::to_string(uids.size()) + " old messages of rewrites in " + expungeFolder_ +
+                          " stay, flagged \\Deleted: " + velmora::ToUtf8(error.Message()));
+    }
 }
 
 std::uint32_t Connection::UidValidity(const std::string& folder) const {

@@ -16,7 +16,8 @@ namespace imapstore {
 // before each attempt and gives up after a while, from when on every command
 // fails at once with the reason. Folders keep the UIDVALIDITY they had when
 // first selected: a folder the server renumbered since fails every command
-// on it with ERROR_FILE_NOT_FOUND, as its messages are gone.
+// on it with ERROR_FILE_NOT_FOUND, as its messages are gone. The old
+// messages of rewrites, flagged \Deleted, are expunged a group at a time.
 class Connection {
 public:
     explicit Connection(SessionSettings settings);
@@ -35,6 +36,13 @@ public:
             }
         }
     }
+    // Expunges the folder's message (flagged \Deleted) with the next group:
+    // when kExpungeGroup wait, before another folder is selected, and at
+    // ExpungeWaiting. A group that cannot be expunged leaves its messages
+    // flagged, with a warning.
+    void ExpungeLater(const std::string& folder, std::uint32_t uid);
+    void ExpungeWaiting();
+    static constexpr std::size_t kExpungeGroup = 32;
     // What the server offers, as the last session found.
     const Capabilities& Caps() const { return caps_; }
     const std::string& UrlText() const { return urlText_; }
@@ -57,6 +65,8 @@ private:
     std::map<std::string, std::uint32_t> uidValidity_;
     std::string problem_;
     bool reconnecting_ = false;
+    std::string expungeFolder_;
+    std::vector<std::uint32_t> toExpunge_;
     std::vector<std::string> events_;
 };
 

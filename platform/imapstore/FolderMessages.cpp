@@ -35,18 +35,24 @@ std::optional<MessageFacts> FolderMessages::TakeFacts(std::uint32_t uid) {
     return facts;
 }
 
-// The engine walks a folder from its last message to its first: the window
-// is the message asked for and those before it that were not fetched yet.
-void FolderMessages::FetchFacts(std::uint32_t uid) {
+// The engine walks a folder from its last message to its first: a window is
+// the message asked for and those before it.
+template <class Map>
+std::vector<std::uint32_t> FolderMessages::Window(std::uint32_t uid, std::size_t count, const Map& known) {
     std::vector<std::uint32_t> wanted = {uid};
     const auto& uids = Uids();
     const auto at = std::lower_bound(uids.begin(), uids.end(), uid);
     if (at != uids.end() && *at == uid) {
-        for (auto it = at; it != uids.begin() && wanted.size() < kFactsWindow;) {
+        for (auto it = at; it != uids.begin() && wanted.size() < count;) {
             --it;
-            if (facts_.count(*it) == 0) wanted.push_back(*it);
+            if (known.count(*it) == 0) wanted.push_back(*it);
         }
     }
+    return wanted;
+}
+
+void FolderMessages::FetchFacts(std::uint32_t uid) {
+    const std::vector<std::uint32_t> wanted = Window(uid, kFactsWindow, facts_);
     auto fetched = account_->Link().Run(folder_, [&](ImapSession& session) { return session.FetchOutlines(wanted); });
     for (FetchedMessage& message : fetched) {
         if (message.structure && message.flags && message.internalDate) {
@@ -94,6 +100,24 @@ void FolderMessages::FetchWhole(std::uint32_t uid) {
     }
     auto fetched = account_->Link().Run(folder_, [&](ImapSession& session) { return session.FetchWhole(wanted); });
     for (FetchedMessage& message : fetched) wholes_[message.uid] = std::move(message.section);
+}
+
+std::optional<FetchedMessage> FolderMessages::RecentFlags(std::uint32_t uid) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - flagsRead_ > kFlagsFresh || flags_.count(uid) == 0) {
+        flags_.clear();
+        const std::vector<std::uint32_t> wanted = Window(uid, kFlagsWindow, flags_);
+        auto fetched = account_->Link().Run(folder_, [&](ImapSession& session) { return session.FetchFlags(wanted); });
+        for (FetchedMessage& message : fetched) {
+            if (message.flags) flags_[message.uid] = std::move(message);
+        }
+        flagsRead_ = now;
+    }
+    const auto found = flags_.find(uid);
+    if (found == flags_.end()) return std::nullopt;
+    FetchedMessage flags = std::move(found->second);
+    flags_.erase(found);
+    return flags;
 }
 
 }  // namespace imapstore

@@ -173,7 +173,7 @@ void ImapMessage::Withdraw(std::optional<std::uint32_t> copy) {
     link.Run(folder_->Folder(), [&](ImapSession& session) {
         std::vector<std::string> ignored;
         session.MarkDeleted(*copy, std::nullopt, ignored);
-        if (link.Caps().uidPlus) session.Expunge(*copy);
+        if (link.Caps().uidPlus) session.Expunge({*copy});
         return 0;
     });
 }
@@ -191,8 +191,7 @@ void ImapMessage::Write(GMimeMessage* message, const std::function<void(GMimeMes
     std::optional<FetchedMessage> before;
     try {
         Facts();
-        auto now = link.Run(folder, [&](ImapSession& session) { return session.FetchFlags({uid_}); });
-        if (const FetchedMessage* found = Find(now, uid_)) before = *found;
+        before = folder_->RecentFlags(uid_);
     } catch (const MessageGone& gone) {
         Skip(gone.what());
     } catch (const host::HostError& error) {
@@ -213,10 +212,7 @@ void ImapMessage::Write(GMimeMessage* message, const std::function<void(GMimeMes
     }
     const std::string old = Name();
     if (link.Caps().uidPlus) {
-        link.Run(folder, [&](ImapSession& session) {
-            session.Expunge(uid_);
-            return 0;
-        });
+        link.ExpungeLater(folder, uid_);
     } else {
         folder_->Account().Warning("The old message " + old +
                                    " stays, flagged \\Deleted: the server offers no UIDPLUS, and expunging the "

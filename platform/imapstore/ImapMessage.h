@@ -30,7 +30,8 @@ public:
     // APPEND of the new message to the same folder with the flags the old
     // one has at that moment and its INTERNALDATE, then the old one flagged
     // \Deleted (only if unchanged since those flags were read: CONDSTORE, or
-    // the flags compared) and expunged alone (UID EXPUNGE). Without UIDPLUS
+    // the flags compared) and expunged without the folder's other deleted
+    // messages (UID EXPUNGE, a group at a time). Without UIDPLUS
     // the old message stays, flagged \Deleted, with a warning. A message
     // another client removed or changed meanwhile keeps what that client
     // did, and the new copy goes again.

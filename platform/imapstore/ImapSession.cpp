@@ -2,6 +2,8 @@
 
 #include <libetpan/libetpan.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -44,7 +46,13 @@ int ConnectSocket(const AccountUrl& url, int timeoutSeconds, std::string& reason
         const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
         if (fd < 0) continue;
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-        if (::connect(fd, address->ai_addr, address->ai_addrlen) == 0) return fd;
+        if (::connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
+            // Commands go out whole and are answered before the next: waiting
+            // to fill a packet would only add a delay to each.
+            const int on = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            return fd;
+        }
         reason = std::strerror(errno);
         ::close(fd);
     }
@@ -340,8 +348,9 @@ void ImapSession::UnmarkDeleted(std::uint32_t uid) {
     Check(mailimap_custom_command(session_, command.c_str()), "UID STORE");
 }
 
-void ImapSession::Expunge(std::uint32_t uid) {
-    const UidSet set({uid});
+void ImapSession::Expunge(const std::vector<std::uint32_t>& uids) {
+    if (uids.empty()) return;
+    const UidSet set(uids);
     Check(mailimap_uid_expunge(session_, set.set), "UID EXPUNGE");
 }
 

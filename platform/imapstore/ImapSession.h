@@ -118,8 +118,8 @@ public:
     StoreOutcome MarkDeleted(std::uint32_t uid, std::optional<std::uint64_t> unchangedSince,
                              std::vector<std::string>& flagsAfter);
     void UnmarkDeleted(std::uint32_t uid);
-    // UID EXPUNGE of that message alone (UIDPLUS).
-    void Expunge(std::uint32_t uid);
+    // UID EXPUNGE of those messages alone (UIDPLUS).
+    void Expunge(const std::vector<std::uint32_t>& uids);
 
 private:
     void Check(int code, const std::string& what);
