@@ -27,7 +27,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfmt-dev libcli11-dev libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgmime-3.0-dev libical-dev
+  libgmime-3.0-dev libical-dev libetpan-dev libssl-dev openssl
   xvfb xauth
   dovecot-imapd mutt python3
   ccache

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "base/Utf16.h"
+#include "imapstore/AccountUrl.h"
 #include "velmora/ExtensionList.h"
 
 namespace velmora::cli {
@@ -92,8 +93,18 @@ CommandLine::CommandLine(std::string providerPath)
 }
 
 void CommandLine::AddTargetOptions(CLI::App& command) {
-    command.add_option("--mailbox", request_.mailbox, "The mailbox directory (a tree of Maildir folders)")
+    command
+        .add_option("--mailbox", request_.mailbox,
+                    "The mailbox: a directory (a tree of Maildir folders), or an IMAP account as "
+                    "imap://user@host[:port]/ (STARTTLS) or imaps://user@host[:port]/ (TLS)")
         ->required();
+    command.add_option("--password-file", request_.passwordFile,
+                       "IMAP: a file whose first line is the password (otherwise VELMORA_IMAP_PASSWORD, or the "
+                       "terminal asks)")
+        ->check(CLI::ExistingFile);
+    command.add_option("--ca-file", request_.caFile,
+                       "IMAP: the certificate authorities (PEM) to trust instead of the system's")
+        ->check(CLI::ExistingFile);
     auto* folder = command.add_option("--folder", request_.folder,
                                       "The folder to process, below the mailbox: Inbox/Sub (default: all of it)");
     auto* subFolders = AddSwitch(command, "subfolders", request_.subFolders,
@@ -204,6 +215,18 @@ Request CommandLine::Parse(int argc, const char* const* argv) {
     app_.parse(argc, argv);
     for (const auto& [on, off] : switches_) {
         if (on->count() > 0 && off->count() > 0) throw CLI::ExcludesError(on->get_name(), "--no-" + on->get_name().substr(2));
+    }
+    if (imapstore::AccountUrl::LooksLikeOne(request_.mailbox)) {
+        std::string reason;
+        if (!imapstore::AccountUrl::Parse(request_.mailbox, reason)) {
+            throw CLI::ValidationError("--mailbox", "not an IMAP account's URL: " + reason);
+        }
+        if (!request_.messages.empty()) {
+            throw CLI::ValidationError("messages", "message files belong to a mailbox directory; for an IMAP "
+                                                   "account give a --folder");
+        }
+    } else if (!request_.passwordFile.empty() || !request_.caFile.empty()) {
+        throw CLI::ValidationError("--password-file, --ca-file", "only for an IMAP account");
     }
     return request_;
 }

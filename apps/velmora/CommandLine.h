@@ -18,8 +18,13 @@ struct Request {
     Operation operation = Operation::Save;
 
     // The target: a folder of the mailbox ("" is its root folder, the whole
-    // mailbox) or the given message files of it.
+    // mailbox) or the given message files of it. The mailbox is a directory
+    // or an IMAP account's URL (imap://user@host/, imaps://user@host/).
     std::string mailbox;
+    // For an IMAP account: a file holding the password, and the certificate
+    // authorities to trust instead of the system's.
+    std::string passwordFile;
+    std::string caFile;
     std::string folder;
     std::vector<std::string> messages;
     std::optional<bool> subFolders;

@@ -8,11 +8,11 @@
 #include "base/Utf16.h"
 #include "base/VisibleText.h"
 #include "engine/uOutlookManager.h"
-#include "mailstore/Mailbox.h"
 #include "velmora/CatalogReport.h"
 #include "velmora/InterruptSignal.h"
-#include "velmora/NativePaths.h"
 #include "velmora/MapiRegistration.h"
+#include "velmora/NativePaths.h"
+#include "velmora/OpenedStore.h"
 #include "velmora/ProgramPlatform.h"
 #include "velmora/RunOptions.h"
 #include "velmora/TerminalLog.h"
@@ -42,16 +42,16 @@ std::int32_t CountItems(Outlook::MAPIFolder& folder, bool subFolders) {
 std::string Shown(std::u16string_view text) { return ToUtf8(VisibleControls(text)); }
 std::string Shown(std::string_view utf8) { return Shown(FromUtf8(utf8)); }
 
-// What the mailbox has to say: warnings always, and with verbose the
-// message files it renamed when it rewrote them.
-void PrintWarnings(mailstore::Mailbox& mailbox, std::ostream& err, bool verbose) {
+// What the store has to say: warnings always, and with verbose the
+// messages it rewrote and where they went.
+void PrintWarnings(OpenedStore& mailbox, std::ostream& err, bool verbose) {
     for (const auto& line : mailbox.TakeWarnings()) err << "velmora: " << Shown(line) << "\n";
     const auto notes = mailbox.TakeNotes();
     if (!verbose) return;
     for (const auto& line : notes) err << "velmora: " << Shown(line) << "\n";
 }
 
-Target ResolveTarget(const Request& request, mailstore::Mailbox& mailbox, bool subFolders, std::ostream& err) {
+Target ResolveTarget(const Request& request, OpenedStore& mailbox, bool subFolders, std::ostream& err) {
     Target target;
     if (request.messages.empty()) {
         target.folder = mailbox.FindFolder(FromUtf8(request.folder));
@@ -139,9 +139,7 @@ int RunOperation(const Request& request, std::ostream& err) {
     ProgramPlatform platform(request, err);
     TOutlookManager engine;
     ApplyOptions(request, engine.Config(), platform.Drives());
-    mailstore::MailboxOptions options;
-    options.includeSigned = request.includeSigned;
-    auto mailbox = mailstore::Mailbox::Open(fs::path(request.mailbox), options);
+    auto mailbox = OpenStore(request);
     engine.Connect(mailbox->Application().Get());
     if (!engine.Connected()) throw Exception(u"Error connecting to Outlook application");
     if (request.operation == Operation::Save && !request.withoutMapi) RequireMapi(platform, err);
@@ -158,13 +156,16 @@ int RunOperation(const Request& request, std::ostream& err) {
         RunEngine(request, engine, target, platform);
     } catch (...) {
         log.Finish();
+        mailbox->Finish();
         PrintWarnings(*mailbox, err, request.verbose);
         TOutlookManager::ClearSelection(target.selection);
         throw;
     }
     log.Finish();
+    mailbox->Finish();
     PrintWarnings(*mailbox, err, request.verbose);
     TOutlookManager::ClearSelection(target.selection);
+    mailbox->CheckAfterRun();
     if (InterruptScope::Requested()) {
         err << "velmora: Cancelled.\n";
         return kExitCancelled;

@@ -5,7 +5,9 @@
 #include "base/Exception.h"
 #include "base/Utf16.h"
 #include "posix/registry/CatalogFile.h"
+#include "imapstore/AccountUrl.h"
 #include "velmora/NativePaths.h"
+#include "velmora/OpenedStore.h"
 
 namespace velmora::cli {
 
@@ -21,9 +23,16 @@ fs::path CatalogFile() {
     return file;
 }
 
-std::vector<fs::path> StoreLockFiles(const Request& request) {
+// The lock of the request's store; an IMAP account's lives beside the
+// target directories' locks, in a directory made for it when missing.
+std::vector<posix::StoreLock> StoreLocks(const Request& request, const fs::path& lockDirectory) {
     if (request.mailbox.empty()) return {};
-    return {fs::absolute(fs::path(request.mailbox)).lexically_normal() / ".velmora.lock"};
+    if (imapstore::AccountUrl::LooksLikeOne(request.mailbox)) {
+        std::error_code error;
+        fs::create_directories(lockDirectory, error);
+        return {{StoreLockFile(request, lockDirectory), FromUtf8(request.mailbox)}};
+    }
+    return {{StoreLockFile(request, lockDirectory), {}}};
 }
 
 posix::LockWaiting Waiting(const Request& request, std::ostream& err) {
@@ -44,7 +53,8 @@ ProgramPlatform::ProgramPlatform(const Request& request, std::ostream& err)
       libraries_(files_.Drives()),
       catalogFile_(CatalogFile()),
       catalog_(catalogFile_),
-      runLocks_(files_, StoreLockFiles(request), catalogFile_.parent_path() / "locks", Waiting(request, err)),
+      runLocks_(files_, StoreLocks(request, catalogFile_.parent_path() / "locks"), catalogFile_.parent_path() / "locks",
+                Waiting(request, err)),
       scope_(host::Platform{request.storeSettings ? static_cast<host::Registry*>(&seen_) : &runOnly_, &files_,
                             &libraries_, &system_, &catalog_, &runLocks_}) {}
 

@@ -24,8 +24,8 @@ namespace velmora::cli {
 // program without administrative rights sees them (VirtualStoreRegistry), the
 // file system, the system services and the library loader, the catalog of
 // saved files (posix::CatalogFileFromEnvironment, its folder made when
-// missing) and the run locks: the mailbox's lock file in its root and the
-// target directories' beside the catalog, waiting (and saying so on err)
+// missing) and the run locks: the store's lock file (see StoreLockFile) and
+// the target directories' beside the catalog, waiting (and saying so on err)
 // unless the request says not to. Unless the settings are to be stored,
 // registry writes last only for the run (RunOnlyRegistry).
 class ProgramPlatform {

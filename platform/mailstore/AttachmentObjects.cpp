@@ -77,21 +77,21 @@ constexpr std::string_view kSignedLeftAlone =
 
 AttachmentCollection::AttachmentCollection(com::ComPtr<ItemObject> item) : item_(std::move(item)) {}
 
-std::vector<GMimeObject*> AttachmentCollection::Parts() {
-    GMimeMessage* message = item_->Message();
-    MailboxContext& context = item_->Context();
+std::vector<GMimeObject*> AttachmentCollection::Parts(GMimeMessage* message) {
+    MessageContext& context = item_->Context();
     if (!context.IncludeSigned() && SignedContentHoldsAttachments(message)) {
-        context.LeaveAsItIs(item_->File(), kSignedLeftAlone);
+        context.LeaveAsItIs(item_->EntryID(), item_->Source().Name(), kSignedLeftAlone);
     }
     return AttachmentParts(message, context.IncludeSigned());
 }
 
-std::int32_t AttachmentCollection::Count() { return static_cast<std::int32_t>(Parts().size()); }
+std::int32_t AttachmentCollection::Count() { return static_cast<std::int32_t>(Parts(item_->Structure()).size()); }
 
 com::ComPtr<Outlook::Attachment> AttachmentCollection::Item(std::int32_t index) {
-    const auto parts = Parts();
+    GMimeMessage* message = item_->Structure();
+    const auto parts = Parts(message);
     GMimeObject* part = parts[CheckedIndex(index, parts.size())];
-    return com::MakeCom<AttachmentObject>(item_, GObjectPtr<GMimeMessage>::Share(item_->Message()),
+    return com::MakeCom<AttachmentObject>(item_, GObjectPtr<GMimeMessage>::Share(message),
                                           GObjectPtr<GMimeObject>::Share(part));
 }
 
@@ -115,19 +115,41 @@ com::ComPtr<Outlook::Attachment> AttachmentCollection::Add(const std::u16string&
 }
 
 void AttachmentCollection::Remove(std::int32_t index) {
-    const auto parts = Parts();
+    const auto parts = Parts(item_->Message());
     RemovePart(item_->Message(), parts[CheckedIndex(index, parts.size())]);
     item_->Changed();
 }
 
 AttachmentObject::AttachmentObject(com::ComPtr<ItemObject> item, GObjectPtr<GMimeMessage> message,
                                    GObjectPtr<GMimeObject> part, GObjectPtr<GMimeObject> wrapped)
-    : item_(std::move(item)), message_(std::move(message)), part_(std::move(part)), wrapped_(std::move(wrapped)) {}
+    : item_(std::move(item)),
+      message_(std::move(message)),
+      part_(std::move(part)),
+      wrapped_(std::move(wrapped)),
+      outline_(item_ && item_->IsOutline(message_.get())) {}
+
+GMimeObject* AttachmentObject::Whole() {
+    if (!outline_) return part_.get();
+    GMimeMessage* message = item_->Message();
+    // The item read the whole message only after checking that it holds the
+    // outline's attachments at the same places.
+    const auto place = PlaceOf(g_mime_message_get_mime_part(message_.get()), part_.get());
+    GMimeObject* part = place ? PartAt(g_mime_message_get_mime_part(message), *place) : nullptr;
+    if (part == nullptr) {
+        throw host::HostError(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                              u"The attachment " + FileName() + u" is no longer in its message.");
+    }
+    message_ = GObjectPtr<GMimeMessage>::Share(message);
+    part_ = GObjectPtr<GMimeObject>::Share(part);
+    outline_ = false;
+    return part;
+}
 
 std::u16string AttachmentObject::DisplayName() { return FileName(); }
 
-std::u16string AttachmentObject::FileName() {
-    GMimeObject* part = part_.get();
+std::u16string AttachmentObject::FileName() { return AttachmentFileName(part_.get()); }
+
+std::u16string AttachmentFileName(GMimeObject* part) {
     if (IsLinkPart(part)) return LinkDisplayName(part);
     const char* name = GMIME_IS_PART(part) ? NonEmpty(g_mime_part_get_filename(GMIME_PART(part))) : nullptr;
     if (name == nullptr) name = NonEmpty(g_mime_object_get_content_disposition_parameter(part, "filename"));
@@ -165,7 +187,7 @@ com::ComPtr<IUnknown> AttachmentObject::MAPIOBJECT() {
 }
 
 void AttachmentObject::SaveAsFile(const std::u16string& path) {
-    if (IsLinkPart(part_.get())) {
+    if (IsLinkPart(Whole())) {
         auto source = host::TheFileSystem().OpenRead(PathName());
         WriteHostFile(path, [&](host::OutputStream& file) {
             std::array<char, 64 * 1024> chunk;
@@ -177,23 +199,24 @@ void AttachmentObject::SaveAsFile(const std::u16string& path) {
 }
 
 std::u16string AttachmentObject::ContentId() {
-    if (IsLinkPart(part_.get())) return velmora::FromUtf8(LinkContentId(part_.get()));
+    if (IsLinkPart(part_.get())) return velmora::FromUtf8(LinkContentId(Whole()));
     const char* contentId = NonEmpty(g_mime_object_get_content_id(part_.get()));
     return contentId == nullptr ? std::u16string() : velmora::FromUtf8(contentId);
 }
 
 void AttachmentObject::SaveToStream(host::OutputStream& stream) {
-    if (!IsLinkPart(part_.get())) decoded_ = WriteDecoded(part_.get(), stream);
+    if (!IsLinkPart(part_.get())) decoded_ = WriteDecoded(Whole(), stream);
 }
 
 const DecodedContent& AttachmentObject::Decoded() {
-    if (!decoded_) decoded_ = MeasureContent(part_.get());
+    if (!decoded_) decoded_ = MeasureContent(Whole());
     return *decoded_;
 }
 
 bool AttachmentObject::ContentIntact() { return IsLinkPart(part_.get()) || Decoded().Intact; }
 
 std::u16string AttachmentObject::PartProperties() {
+    Whole();
     PartDescription description;
     description.Headers = IsLinkPart(part_.get()) ? LinkedPartHeaders(part_.get()) : HeadersOf(part_.get());
     description.Place = PlaceOf(g_mime_message_get_mime_part(message_.get()), part_.get());
@@ -203,6 +226,7 @@ std::u16string AttachmentObject::PartProperties() {
 void AttachmentObject::SetPartProperties(const std::u16string& properties) {
     const auto description = ParsePartDescription(velmora::ToUtf8(properties));
     if (!description) return;
+    Whole();
     if (IsLinkPart(part_.get())) {
         DescribeLinkedPart(GMIME_PART(part_.get()), description->Headers);
     } else {
@@ -232,15 +256,16 @@ void AttachmentObject::TakeHeaders(const std::vector<StoredHeader>& headers) {
 
 std::optional<LONG> AttachmentObject::SizeProperty() {
     if (IsLinkPart(part_.get())) return 0;
-    const std::uint64_t size = Decoded().Size;
-    if (size > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max())) return std::nullopt;
-    return static_cast<LONG>(size);
+    const std::optional<std::uint64_t> size = outline_ ? item_->OutlineSize(part_.get()) : Decoded().Size;
+    if (!size || *size > static_cast<std::uint64_t>(std::numeric_limits<LONG>::max())) return std::nullopt;
+    return static_cast<LONG>(*size);
 }
 
 LONG AttachmentObject::FlagsProperty() {
     const char* contentId = NonEmpty(g_mime_object_get_content_id(part_.get()));
     if (contentId == nullptr || IsLinkPart(part_.get())) return 0;
     const std::string wanted = AsciiLower(contentId);
+    Whole();
     for (GMimeTextPart* html : HtmlBodyParts(message_.get())) {
         if (ContentIdReferences(DecodedBytes(GMIME_PART(html))).count(wanted) != 0) return kAttachMhtmlRef;
     }

@@ -17,10 +17,11 @@
 namespace mailstore {
 
 // An item's attachments: its attachment parts in the order they appear,
-// read from the item's message anew for every call. Those of signed content
-// count only when the mailbox's options say so; otherwise the mailbox notes
-// once that the message was left as it is. Add and Remove change the message
-// in memory; the item's Save writes it.
+// read from the item's message (or its outline, until the message is read)
+// anew for every call. Those of signed content count only when the store's
+// options say so; otherwise the store notes once that the message was left
+// as it is. Add and Remove change the message in memory; the item's Save
+// writes it.
 class AttachmentCollection final : public com::ComObject<Outlook::Attachments> {
 public:
     explicit AttachmentCollection(com::ComPtr<ItemObject> item);
@@ -36,13 +37,19 @@ public:
     void Remove(std::int32_t index) override;
 
 private:
-    std::vector<GMimeObject*> Parts();
+    std::vector<GMimeObject*> Parts(GMimeMessage* message);
 
     com::ComPtr<ItemObject> item_;
 };
 
+// The part's file name (RFC 2231 and RFC 2047 decoded); an attached message
+// without one is named by its subject, any other part by its type.
+std::u16string AttachmentFileName(GMimeObject* part);
+
 // One attachment part. It holds the part (and its message) so that it stays
-// readable after it left the collection.
+// readable after it left the collection. Made over the item's outline, it
+// answers what the outline tells (names, types, sizes) and moves to the same
+// place in the whole message once it needs content.
 class AttachmentObject final : public com::ComObject<Outlook::Attachment> {
 public:
     // wrapped: what Add wrapped in a new multipart/mixed to put the part after it.
@@ -50,8 +57,7 @@ public:
                      GObjectPtr<GMimeObject> wrapped = {});
 
     std::u16string DisplayName() override;
-    // The part's file name (RFC 2231 and RFC 2047 decoded); an attached
-    // message without one is named by its subject, any other part by its type.
+    // See AttachmentFileName.
     std::u16string FileName() override;
     std::u16string PathName() override;
     // The attachment's place among the item's attachments, from 1; 0 once
@@ -84,6 +90,8 @@ public:
     LONG FlagsProperty();
 
 private:
+    // The part in the whole message.
+    GMimeObject* Whole();
     const DecodedContent& Decoded();
     void TakeHeaders(const std::vector<StoredHeader>& headers);
 
@@ -92,6 +100,7 @@ private:
     GObjectPtr<GMimeObject> part_;
     GObjectPtr<GMimeObject> wrapped_;
     std::optional<DecodedContent> decoded_;
+    bool outline_;  // whether message_ is the item's outline
 };
 
 }  // namespace mailstore

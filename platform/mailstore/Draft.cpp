@@ -8,6 +8,7 @@
 #include "mailstore/BodyText.h"
 #include "mailstore/GObjectPtr.h"
 #include "mailstore/ItemObject.h"
+#include "mailstore/MaildirMessage.h"
 #include "mailstore/DraftMessage.h"
 
 namespace mailstore {
@@ -56,7 +57,7 @@ DraftStart ForwardOf(const std::filesystem::path& original) {
     return start;
 }
 
-Draft::Draft(com::ComPtr<ItemObject> item) : item_(std::move(item)) {}
+Draft::Draft(com::ComPtr<ItemObject> item, MaildirMessage& file) : item_(std::move(item)), file_(file) {}
 
 Draft::~Draft() = default;
 
@@ -100,11 +101,11 @@ void Draft::Save() {
 
 void Draft::Discard() {
     std::error_code ignored;
-    std::filesystem::remove(item_->CurrentFile(), ignored);
+    std::filesystem::remove(file_.CurrentFile(), ignored);
 }
 
 com::ComPtr<IUnknown> Draft::Item() { return com::ComPtr<IUnknown>(item_->Identity()); }
 
-std::filesystem::path Draft::File() { return item_->CurrentFile(); }
+std::filesystem::path Draft::File() { return file_.CurrentFile(); }
 
 }  // namespace mailstore

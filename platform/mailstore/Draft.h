@@ -10,6 +10,7 @@
 namespace mailstore {
 
 class ItemObject;
+class MaildirMessage;
 
 // What a new message starts with.
 struct DraftStart {
@@ -32,7 +33,8 @@ DraftStart ForwardOf(const std::filesystem::path& original);
 // add-ins. Changes live in memory until Save writes them.
 class Draft {
 public:
-    explicit Draft(com::ComPtr<ItemObject> item);
+    // file: the item's source.
+    Draft(com::ComPtr<ItemObject> item, MaildirMessage& file);
     ~Draft();
     Draft(const Draft&) = delete;
     Draft& operator=(const Draft&) = delete;
@@ -58,6 +60,7 @@ public:
 
 private:
     com::ComPtr<ItemObject> item_;
+    MaildirMessage& file_;
 };
 
 }  // namespace mailstore

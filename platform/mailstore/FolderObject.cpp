@@ -5,6 +5,7 @@
 #include "mailstore/CollectionIndex.h"
 #include "mailstore/ItemObject.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirMessage.h"
 #include "mailstore/MaildirFolders.h"
 #include "mailstore/WorkFiles.h"
 
@@ -71,7 +72,8 @@ com::ComPtr<FolderObject> FolderObject::Relisted() {
 }
 
 com::ComPtr<IUnknown> FolderObject::MessageItem(const fs::path& file) {
-    auto item = com::MakeCom<ItemObject>(context_, file, com::ComPtr<IUnknown>(Identity()));
+    auto item = com::MakeCom<ItemObject>(context_, std::make_unique<MaildirMessage>(context_, file),
+                                         com::ComPtr<IUnknown>(Identity()));
     return com::ComPtr<IUnknown>(item->Identity());
 }
 

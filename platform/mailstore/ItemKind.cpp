@@ -92,13 +92,17 @@ ItemKind CalendarKind(GMimePart* part) {
     return ItemKind::Other;
 }
 
+// A calendar that is an attachment is a file the message carries, even when
+// it is all the message holds: taking it out leaves the same item.
+bool IsCalendarItem(GMimeObject* main) { return IsCalendar(main) && GMIME_IS_PART(main) && !IsAttachmentPart(main); }
+
 }  // namespace
+
+bool KindNeedsContent(GMimeMessage* message) { return IsCalendarItem(MainPart(message)); }
 
 ItemKind KindOf(GMimeMessage* message) {
     GMimeObject* main = MainPart(message);
-    // A calendar that is an attachment is a file the message carries, even
-    // when it is all the message holds: taking it out leaves the same item.
-    if (IsCalendar(main) && GMIME_IS_PART(main) && !IsAttachmentPart(main)) return CalendarKind(GMIME_PART(main));
+    if (IsCalendarItem(main)) return CalendarKind(GMIME_PART(main));
     if (main != nullptr && IsContactCard(main)) return ItemKind::Other;
     return ItemKind::Mail;
 }

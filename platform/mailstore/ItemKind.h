@@ -19,4 +19,8 @@ inline constexpr std::size_t kMaxCalendarSize = 4 * 1024 * 1024;
 // UnreadableMessage when that calendar's components do not nest.
 ItemKind KindOf(GMimeMessage* message);
 
+// Whether KindOf reads the content of a part (a calendar's), not only the
+// message's structure.
+bool KindNeedsContent(GMimeMessage* message);
+
 }  // namespace mailstore

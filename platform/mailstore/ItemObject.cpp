@@ -1,23 +1,19 @@
 #include "mailstore/ItemObject.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "base/Utf16.h"
 #include "host/HostError.h"
 #include "host/Platform.h"
 #include "mailstore/AttachmentObjects.h"
 #include "mailstore/BodyText.h"
-#include "mailstore/Maildir.h"
+#include "mailstore/HtmlText.h"
 #include "mailstore/MessageFile.h"
-#include "mailstore/MessageRewrite.h"
 #include "mailstore/MimeTree.h"
 
 namespace mailstore {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,31 +27,45 @@ velmora::TDateTime LocalDateTime(std::int64_t unixSeconds) {
     return static_cast<double>(local) / kFileTimeUnitsPerDay - kDaysFrom1601To1899;
 }
 
-std::u16string Text(const fs::path& path) { return velmora::FromUtf8(path.string()); }
+// What the engine sees of a message's attachments before reading them: for
+// each, its place, type and name.
+struct AttachmentView {
+    std::optional<std::vector<int>> place;
+    std::string type;
+    std::u16string name;
+
+    bool operator==(const AttachmentView&) const = default;
+};
+
+std::vector<AttachmentView> AttachmentViews(GMimeMessage* message, bool includeSigned) {
+    std::vector<AttachmentView> views;
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    for (GMimeObject* part : AttachmentParts(message, includeSigned)) {
+        GMimeContentType* type = g_mime_object_get_content_type(part);
+        char* mimeType = type == nullptr ? nullptr : g_mime_content_type_get_mime_type(type);
+        views.push_back({PlaceOf(top, part), mimeType == nullptr ? "" : AsciiLower(mimeType), AttachmentFileName(part)});
+        g_free(mimeType);
+    }
+    return views;
+}
 
 }  // namespace
 
-ItemObject::ItemObject(std::shared_ptr<MailboxContext> context, const fs::path& file, com::ComPtr<IUnknown> folder)
-    : context_(std::move(context)), file_(context_->Latest(file)), folder_(std::move(folder)) {
-    const fs::path first = context_->FirstName(file_);
-    const fs::path directory = first.parent_path().lexically_relative(context_->Root());
-    entryId_ = velmora::FromUtf8(directory.generic_string() + "/" + first.filename().string());
-}
+ItemObject::ItemObject(std::shared_ptr<MessageContext> context, std::unique_ptr<MessageSource> source,
+                       com::ComPtr<IUnknown> folder)
+    : context_(std::move(context)), source_(std::move(source)), folder_(std::move(folder)) {}
 
 ItemObject::~ItemObject() { context_->Forget(*this); }
 
 GMimeMessage* ItemObject::Message() {
     if (!unreadable_.empty()) ThrowUnreadable();
     if (!message_) {
-        if (auto current = maildir::Locate(file_)) file_ = *current;
         try {
-            message_ = ReadMessageFile(file_);
+            message_ = source_->Read();
+            if (outline_) CheckOutline();
             if (!kind_) kind_ = KindOf(message_.get());
         } catch (const UnreadableMessage& error) {
-            message_ = {};
-            unreadable_ = error.what();
-            gone_ = dynamic_cast<const MessageGone*>(&error) != nullptr;
-            context_->Warn(file_, unreadable_);
+            Unreadable(error.what(), dynamic_cast<const MessageGone*>(&error) != nullptr);
             ThrowUnreadable();
         }
     }
@@ -63,26 +73,72 @@ GMimeMessage* ItemObject::Message() {
     return message_.get();
 }
 
+GMimeMessage* ItemObject::Structure() {
+    if (!unreadable_.empty()) ThrowUnreadable();
+    if (message_) return message_.get();
+    if (!outlineRead_) {
+        outlineRead_ = true;
+        try {
+            outline_ = source_->ReadOutline();
+        } catch (const UnreadableMessage& error) {
+            Unreadable(error.what(), dynamic_cast<const MessageGone*>(&error) != nullptr);
+            ThrowUnreadable();
+        }
+    }
+    return outline_ ? outline_->message.get() : Message();
+}
+
+bool ItemObject::IsOutline(const GMimeMessage* message) const { return outline_ && outline_->message.get() == message; }
+
+std::optional<std::uint64_t> ItemObject::OutlineSize(const GMimeObject* part) const {
+    if (!outline_) return std::nullopt;
+    const auto found = outline_->decodedSizes.find(part);
+    return found == outline_->decodedSizes.end() ? std::nullopt : std::optional<std::uint64_t>(found->second);
+}
+
+// The engine may have chosen attachments by the outline: the whole message
+// must hold the same ones at the same places, or the item is left alone.
+void ItemObject::CheckOutline() {
+    const bool signedToo = context_->IncludeSigned();
+    GMimeMessage* outline = outline_->message.get();
+    if (AttachmentViews(outline, signedToo) != AttachmentViews(message_.get(), signedToo) ||
+        SignedContentHoldsAttachments(outline) != SignedContentHoldsAttachments(message_.get()) ||
+        (kind_ && *kind_ != KindOf(message_.get()))) {
+        throw MessageGone("the server describes its parts otherwise than its content holds them; it was left as it is");
+    }
+}
+
+void ItemObject::Unreadable(std::string reason, bool gone) {
+    message_ = {};
+    unreadable_ = std::move(reason);
+    gone_ = gone;
+    context_->Warn(source_->Name(), unreadable_);
+}
+
 std::optional<ItemKind> ItemObject::Kind() {
     if (!kind_ && unreadable_.empty()) {
         try {
-            Message();
+            GMimeMessage* structure = Structure();
+            if (!kind_) kind_ = KindNeedsContent(structure) ? KindOf(Message()) : KindOf(structure);
+        } catch (const UnreadableMessage& error) {
+            Unreadable(error.what(), false);
         } catch (const host::HostError&) {
-            // Unreadable: no kind, and the warning is recorded.
+            // Unreadable (the warning is recorded) or out of reach: no kind.
         }
     }
     return kind_;
 }
 
 bool ItemObject::ReleaseParsedMessage() {
-    if (changed_ || held_) return false;
+    if (changed_ || source_->Pending()) return false;
     message_ = {};
     return true;
 }
 
 void ItemObject::ThrowUnreadable() const {
     throw host::HostError(gone_ ? HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) : E_FAIL,
-                          u"The message " + Text(file_) + u" cannot be read: " + velmora::FromUtf8(unreadable_));
+                          u"The message " + velmora::FromUtf8(source_->Name()) + u" cannot be read: " +
+                              velmora::FromUtf8(unreadable_));
 }
 
 void* ItemObject::Find(REFIID iid) {
@@ -99,7 +155,7 @@ void* ItemObject::Find(REFIID iid) {
 }
 
 com::ComPtr<Outlook::Attachments> ItemObject::Attachments() {
-    Message();
+    Structure();
     return com::MakeCom<AttachmentCollection>(com::ComPtr<ItemObject>(this));
 }
 
@@ -117,34 +173,16 @@ void ItemObject::SetBody(const std::u16string& body) {
 }
 
 velmora::TDateTime ItemObject::CreationTime() {
-    if (!created_) {
-        if (const auto delivered = maildir::DeliveryTime(file_.filename().string())) {
-            created_ = LocalDateTime(*delivered);
-        } else {
-            // Save keeps the file's modification time, so this stays too.
-            struct stat info {};
-            if (auto current = maildir::Locate(file_)) file_ = *current;
-            if (::stat(file_.c_str(), &info) != 0) {
-                throw host::HostError(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-                                      u"The message " + Text(file_) + u" is no longer in its folder.");
-            }
-            created_ = LocalDateTime(info.st_mtim.tv_sec);
-        }
-    }
+    if (!created_) created_ = LocalDateTime(source_->ArrivalTime());
     return *created_;
 }
 
 com::ComPtr<IUnknown> ItemObject::Parent() { return folder_; }
 
-std::u16string ItemObject::EntryID() { return entryId_; }
-
-std::filesystem::path ItemObject::CurrentFile() {
-    if (auto current = maildir::Locate(file_)) file_ = *current;
-    return file_;
-}
+std::u16string ItemObject::EntryID() { return source_->Identity(); }
 
 std::u16string ItemObject::Subject() {
-    const char* subject = g_mime_message_get_subject(Message());
+    const char* subject = g_mime_message_get_subject(Structure());
     return subject == nullptr ? std::u16string() : velmora::FromUtf8(subject);
 }
 
@@ -152,67 +190,15 @@ void ItemObject::Save() {
     if (!changed_) return;
     GMimeMessage* message = Message();
     const std::size_t attachments = AttachmentParts(message).size();
-    const auto check = [&](const fs::path& written) { CheckWritten(written, attachments); };
-    if (context_->Held().Holding()) {
-        HoldSave(message, check);
-        return;
-    }
-    RewrittenFile rewritten;
-    try {
-        rewritten = RewriteMessageFile(file_, message,
-                                       [&](const fs::path& written) { CheckWritten(written, attachments); });
-    } catch (const host::HostError& error) {
-        if (error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
-            context_->Warn(file_, "another program deleted it before its changes were saved");
-        }
-        throw;
-    }
-    context_->Rewritten(rewritten.removed, rewritten.written);
-    file_ = std::move(rewritten.written);
+    source_->Write(message, [&](GMimeMessage* written) { CheckWritten(written, attachments); });
     changed_ = false;
 }
 
-// Written now, put in place when the mailbox commits its held saves; until
-// then the item keeps its message in memory, since its file is the old one.
-void ItemObject::HoldSave(GMimeMessage* message, const std::function<void(const fs::path&)>& check) {
-    PreparedRewrite prepared = [&] {
-        try {
-            return PreparedRewrite(file_, message, check);
-        } catch (const host::HostError& error) {
-            if (error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
-                context_->Warn(file_, "another program deleted it before its changes were saved");
-            }
-            throw;
-        }
-    }();
-    com::ComPtr<ItemObject> self(this);
-    context_->Held().Add(
-        std::move(prepared),
-        [self](const RewrittenFile& rewritten) {
-            self->context_->Rewritten(rewritten.removed, rewritten.written);
-            self->file_ = rewritten.written;
-            self->held_ = false;
-        },
-        [self](const host::HostError&) {
-            self->context_->Warn(self->file_, "another program deleted it before its changes were saved");
-            self->held_ = false;
-        });
-    held_ = true;
-    changed_ = false;
-}
-
-// The written file must read back as the message it replaces: a message
+// What was written must read back as the message it replaces: a message
 // that would lose parts on the way never replaces the old one.
-void ItemObject::CheckWritten(const fs::path& written, std::size_t attachments) const {
-    std::size_t found = 0;
-    try {
-        found = AttachmentParts(ReadMessageFile(written).get()).size();
-    } catch (const UnreadableMessage& error) {
-        throw host::HostError(E_FAIL, u"The message written for " + Text(file_) +
-                                          u" cannot be read back: " + velmora::FromUtf8(error.what()));
-    }
-    if (found != attachments) {
-        throw host::HostError(E_FAIL, u"The message written for " + Text(file_) +
+void ItemObject::CheckWritten(GMimeMessage* written, std::size_t attachments) const {
+    if (AttachmentParts(written).size() != attachments) {
+        throw host::HostError(E_FAIL, u"The message written for " + velmora::FromUtf8(source_->Name()) +
                                           u" does not read back with its attachments; the message was left as it was.");
     }
 }

@@ -2,8 +2,7 @@
 
 #include "mailstore/Gmime.h"
 
-#include <filesystem>
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,22 +11,23 @@
 #include "host/Outlook.h"
 #include "mailstore/GObjectPtr.h"
 #include "mailstore/ItemKind.h"
-#include "mailstore/MailboxContext.h"
+#include "mailstore/MessageContext.h"
+#include "mailstore/MessageSource.h"
 
 namespace mailstore {
 
-// One message file as the host's item object: it answers the item interface
-// of its kind only. The file is parsed on first use; changes live in the
-// parsed message, in memory, until Save writes them. A file that is no
-// readable message answers no item interface, fails every operation, and
-// leaves one warning with the mailbox.
+// One message as the host's item object, wherever its source keeps it: it
+// answers the item interface of its kind only. The message is read on first
+// use, or only its outline when the source has one and that is enough (the
+// kind, the attachments' names and sizes); changes live in the parsed
+// message, in memory, until Save writes them. A message that cannot be read
+// answers no item interface, fails every operation, and leaves one warning
+// with the store.
 class ItemObject final : public com::ComObject<Outlook::_MailItem, Outlook::_AppointmentItem, Outlook::_MeetingItem,
                                                Outlook::_TaskItem>,
                          public ParsedMessageHolder {
 public:
-    // file may be a name the mailbox rewrote since: the item is the message's
-    // latest file.
-    ItemObject(std::shared_ptr<MailboxContext> context, const std::filesystem::path& file,
+    ItemObject(std::shared_ptr<MessageContext> context, std::unique_ptr<MessageSource> source,
                com::ComPtr<IUnknown> folder);
     ~ItemObject() override;
 
@@ -38,29 +38,33 @@ public:
     velmora::TDateTime CreationTime() override;
     com::ComPtr<IUnknown> Parent() override;
     std::u16string Subject() override;
-    // Writes the message when it has unsaved changes as a new message file,
-    // which the item follows (see RewriteMessageFile). A message another
-    // program deleted meanwhile leaves a warning with the mailbox and throws
-    // host::HostError with ERROR_FILE_NOT_FOUND.
+    // Writes the message through its source when it has unsaved changes. A
+    // message another program removed or changed meanwhile throws
+    // host::HostError with ERROR_FILE_NOT_FOUND (the source left a warning).
     void Save() override;
-    // The folder's path below the mailbox root and the message file's unique
-    // name, as they were before the mailbox first rewrote the message:
-    // rewriting gives its file a new name, not the item a new identity while
-    // the mailbox is open.
+    // The source's identity of the message: rewriting it does not give the
+    // item a new identity while the store is open.
     std::u16string EntryID() override;
 
-    // The parsed message, parsed now when needed; host::HostError when the
-    // file is not a readable message (ERROR_FILE_NOT_FOUND when it is gone).
+    // The whole message, read now when needed; host::HostError when it cannot
+    // be read (ERROR_FILE_NOT_FOUND when it is gone, or when it is not what
+    // its outline said).
     GMimeMessage* Message();
+    // What the item knows of the message's parts: the whole message once
+    // read, else the outline when the source has one, else the whole message
+    // read now.
+    GMimeMessage* Structure();
+    // Whether message is the outline rather than the whole message.
+    bool IsOutline(const GMimeMessage* message) const;
+    // A leaf part's decoded size as the outline gives it.
+    std::optional<std::uint64_t> OutlineSize(const GMimeObject* part) const;
     // Records that Message() was changed.
     void Changed() { changed_ = true; }
-    // The message file as it is named now.
-    std::filesystem::path CurrentFile();
     // Mail, meeting request, appointment, task or other; none when unreadable.
     std::optional<ItemKind> Kind();
-    // What the item shares with the rest of its mailbox, and its message file.
-    MailboxContext& Context() const { return *context_; }
-    const std::filesystem::path& File() const { return file_; }
+    // What the item shares with the rest of its store, and where its message is.
+    MessageContext& Context() const { return *context_; }
+    MessageSource& Source() const { return *source_; }
 
     bool ReleaseParsedMessage() override;
 
@@ -69,21 +73,23 @@ protected:
 
 private:
     [[noreturn]] void ThrowUnreadable() const;
-    void CheckWritten(const std::filesystem::path& written, std::size_t attachments) const;
-    void HoldSave(GMimeMessage* message, const std::function<void(const std::filesystem::path&)>& check);
+    // Records why the message cannot be read, with a warning.
+    void Unreadable(std::string reason, bool gone);
+    void CheckOutline();
+    void CheckWritten(GMimeMessage* written, std::size_t attachments) const;
 
-    std::shared_ptr<MailboxContext> context_;
-    std::filesystem::path file_;
-    std::u16string entryId_;
+    std::shared_ptr<MessageContext> context_;
+    std::unique_ptr<MessageSource> source_;
     com::ComPtr<IUnknown> folder_;
     GObjectPtr<GMimeMessage> message_;
+    std::optional<MessageOutline> outline_;
+    bool outlineRead_ = false;  // whether the source was asked for one
     std::optional<ItemKind> kind_;
-    std::string unreadable_;  // why the file cannot be read, once that is known
+    std::string unreadable_;  // why the message cannot be read, once that is known
     bool gone_ = false;       // it cannot be read because it is no longer there
     std::optional<std::u16string> body_;  // as last set
     std::optional<velmora::TDateTime> created_;
     bool changed_ = false;
-    bool held_ = false;  // saved, waiting for the mailbox to commit it
 };
 
 }  // namespace mailstore

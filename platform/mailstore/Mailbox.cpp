@@ -11,6 +11,7 @@
 #include "mailstore/ItemObject.h"
 #include "mailstore/MailboxContext.h"
 #include "mailstore/Maildir.h"
+#include "mailstore/MaildirMessage.h"
 #include "mailstore/MaildirFolders.h"
 #include "mailstore/MimeRuntime.h"
 #include "mailstore/NewMessageFile.h"
@@ -172,8 +173,10 @@ std::unique_ptr<Draft> Mailbox::NewDraft(const DraftStart& start) {
     const fs::path folder = EnsureTopFolder(context_->Root(), "Drafts");
     const fs::path file = DeliverMessage(folder, ComposeMessage(start, userAddress_).get(), "D");
     com::ComPtr<FolderObject> parent = FolderObjectAt(folder);
+    auto source = std::make_unique<MaildirMessage>(context_, file);
+    MaildirMessage& message = *source;
     return std::make_unique<Draft>(
-        com::MakeCom<ItemObject>(context_, file, com::ComPtr<IUnknown>(parent->Identity())));
+        com::MakeCom<ItemObject>(context_, std::move(source), com::ComPtr<IUnknown>(parent->Identity())), message);
 }
 
 bool Mailbox::Send(Draft& draft) {

@@ -7,7 +7,9 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "mailstore/MimeRuntime.h"
 
@@ -18,23 +20,38 @@ namespace fs = std::filesystem;
 namespace {
 
 // Whether the header block (up to its empty line) is short enough to be
-// held in memory.
-bool HeaderBlockFits(int fd, std::uint64_t fileSize) {
+// held in memory. Leaves the stream at its start.
+bool HeaderBlockFits(GMimeStream* stream) {
     std::array<char, 64 * 1024> chunk;
     char previous[2] = {'x', 'x'};
     std::uint64_t offset = 0;
-    while (offset < fileSize && offset < kMaxHeaderBlock) {
-        const ssize_t read = ::pread(fd, chunk.data(), chunk.size(), static_cast<off_t>(offset));
-        if (read <= 0) return true;  // the parser meets the same end
-        for (ssize_t i = 0; i < read; ++i) {
+    bool fits = false;
+    while (!fits && offset < kMaxHeaderBlock) {
+        const ssize_t read = g_mime_stream_read(stream, chunk.data(), chunk.size());
+        if (read <= 0) {
+            fits = true;  // the parser meets the same end
+            break;
+        }
+        for (ssize_t i = 0; i < read && !fits; ++i) {
             const char c = chunk[static_cast<std::size_t>(i)];
-            if (c == '\n' && (previous[1] == '\n' || (previous[1] == '\r' && previous[0] == '\n'))) return true;
+            fits = c == '\n' && (previous[1] == '\n' || (previous[1] == '\r' && previous[0] == '\n'));
             previous[0] = previous[1];
             previous[1] = c;
         }
         offset += static_cast<std::uint64_t>(read);
     }
-    return fileSize <= kMaxHeaderBlock;
+    g_mime_stream_reset(stream);
+    return fits;
+}
+
+// The stream's last byte; none when it is empty or cannot be read.
+std::optional<char> LastByte(GMimeStream* stream) {
+    const gint64 length = g_mime_stream_length(stream);
+    char last = '\n';
+    const bool read = length > 0 && g_mime_stream_seek(stream, length - 1, GMIME_STREAM_SEEK_SET) >= 0 &&
+                      g_mime_stream_read(stream, &last, 1) == 1;
+    g_mime_stream_reset(stream);
+    return read ? std::optional<char>(last) : std::nullopt;
 }
 
 // A field name is printable ASCII without a colon (RFC 5322).
@@ -79,8 +96,6 @@ std::string HeaderProblem(GMimeObject* object) {
 }  // namespace
 
 GObjectPtr<GMimeMessage> ReadMessageFile(const fs::path& file) {
-    // Whoever reads a message first starts the library, whichever object it is.
-    EnsureMimeRuntime();
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) throw MessageGone("it is no longer in its folder");
     if (fd < 0) throw UnreadableMessage("it cannot be opened (" + std::string(std::strerror(errno)) + ")");
@@ -88,14 +103,20 @@ GObjectPtr<GMimeMessage> ReadMessageFile(const fs::path& file) {
     auto stream = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_fs_new(fd));
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) throw UnreadableMessage("it is not a regular file");
-    if (info.st_size == 0) throw UnreadableMessage("it is empty");
-    if (!HeaderBlockFits(fd, static_cast<std::uint64_t>(info.st_size))) {
+    return ReadMessageStream(std::move(stream));
+}
+
+GObjectPtr<GMimeMessage> ReadMessageStream(GObjectPtr<GMimeStream> stream) {
+    // Whoever reads a message first starts the library, whichever object it is.
+    EnsureMimeRuntime();
+    const std::optional<char> last = LastByte(stream.get());
+    if (!last) throw UnreadableMessage("it is empty");
+    if (!HeaderBlockFits(stream.get())) {
         throw UnreadableMessage("its header is longer than " + std::to_string(kMaxHeaderBlock) + " bytes");
     }
-    char last = '\n';
-    if (::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n') {
+    if (*last != '\n') {
         // GMime writes a last header line that had no line end as it read
-        // it, and the next header would join it: read the file as ending
+        // it, and the next header would join it: read the message as ending
         // in one.
         auto whole = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_cat_new());
         auto lineEnd = GObjectPtr<GMimeStream>::Adopt(g_mime_stream_mem_new_with_buffer("\n", 1));

@@ -30,4 +30,8 @@ inline constexpr std::size_t kMaxHeaderBlock = 1024 * 1024;
 // of the file, which is kept open while any part of the message lives.
 GObjectPtr<GMimeMessage> ReadMessageFile(const std::filesystem::path& file);
 
+// Parses the message a stream holds from its start, with the same checks;
+// its parts stay sub-streams of it.
+GObjectPtr<GMimeMessage> ReadMessageStream(GObjectPtr<GMimeStream> stream);
+
 }  // namespace mailstore

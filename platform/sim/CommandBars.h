@@ -57,6 +57,7 @@ public:
     void RejectPicture() { host_->ButtonsTakePicture = false; }
 
 private:
+    using DispatchObject::Find;
     std::shared_ptr<BarData> NewBar(const BarState& state);
 
     std::vector<com::ComPtr<CommandBar>> bars_;

@@ -34,18 +34,20 @@ private:
 
 }  // namespace
 
-FlockRunLocks::FlockRunLocks(WindowsFileSystem& files, std::vector<fs::path> storeLockFiles,
+FlockRunLocks::FlockRunLocks(WindowsFileSystem& files, std::vector<StoreLock> storeLocks,
                              fs::path targetLockDirectory, LockWaiting waiting)
     : files_(files),
-      storeLockFiles_(std::move(storeLockFiles)),
+      storeLocks_(std::move(storeLocks)),
       targetLockDirectory_(std::move(targetLockDirectory)),
       waiting_(std::move(waiting)) {}
 
 std::unique_ptr<host::RunLocks::Lease> FlockRunLocks::Acquire(const std::vector<std::u16string>& directories) {
     std::vector<Wanted> wanted;
-    for (const fs::path& lockFile : storeLockFiles_) {
-        const fs::path root = lockFile.parent_path();
-        wanted.push_back({lockFile, files_.FromNative(root).value_or(velmora::FromUtf8(root.native()))});
+    for (const StoreLock& lock : storeLocks_) {
+        const fs::path root = lock.file.parent_path();
+        wanted.push_back({lock.file, !lock.store.empty()
+                                         ? lock.store
+                                         : files_.FromNative(root).value_or(velmora::FromUtf8(root.native()))});
     }
     if (!directories.empty()) MakeTargetLockDirectory();
     for (const std::u16string& directory : directories) {
@@ -71,12 +73,16 @@ std::unique_ptr<host::RunLocks::Lease> FlockRunLocks::Acquire(const std::vector<
 }
 
 std::string FlockRunLocks::TargetLockName(const fs::path& canonicalNativePath) {
+    return LockName("target", canonicalNativePath.native());
+}
+
+std::string FlockRunLocks::LockName(std::string_view kind, std::string_view key) {
     std::uint64_t hash = kFnvOffsetBasis;
-    for (const char byte : canonicalNativePath.native()) {
+    for (const char byte : key) {
         hash ^= static_cast<unsigned char>(byte);
         hash *= kFnvPrime;
     }
-    return fmt::format("target-{:016x}.lock", hash);
+    return fmt::format("{}-{:016x}.lock", kind, hash);
 }
 
 std::optional<FlockRunLocks::Wanted> FlockRunLocks::ForTarget(std::u16string_view directory) {

@@ -20,6 +20,13 @@ struct LockWaiting {
     std::function<void(const std::u16string& path)> OnWait;
 };
 
+// A store's own lock file, and how waits and refusals name the store (empty:
+// the directory the file is in, a mailbox's root).
+struct StoreLock {
+    std::filesystem::path file;
+    std::u16string store;
+};
+
 // host::RunLocks over flock(2) on lock files: the store's own lock files (a
 // mailbox's is "<root>/.velmora.lock"), and for each target directory a file
 // of targetLockDirectory, made when missing, named by the directory's
@@ -31,13 +38,15 @@ struct LockWaiting {
 // Velmora is working on <path>." with the locks taken so far released.
 class FlockRunLocks : public host::RunLocks {
 public:
-    FlockRunLocks(WindowsFileSystem& files, std::vector<std::filesystem::path> storeLockFiles,
+    FlockRunLocks(WindowsFileSystem& files, std::vector<StoreLock> storeLocks,
                   std::filesystem::path targetLockDirectory, LockWaiting waiting);
 
     std::unique_ptr<Lease> Acquire(const std::vector<std::u16string>& directories) override;
 
     // "target-<16 hex digits of the 64-bit FNV-1a hash of the path's bytes>.lock".
     static std::string TargetLockName(const std::filesystem::path& canonicalNativePath);
+    // "<kind>-<16 hex digits of the 64-bit FNV-1a hash of key>.lock".
+    static std::string LockName(std::string_view kind, std::string_view key);
 
 private:
     struct Wanted {
@@ -49,7 +58,7 @@ private:
     void MakeTargetLockDirectory() const;
 
     WindowsFileSystem& files_;
-    std::vector<std::filesystem::path> storeLockFiles_;
+    std::vector<StoreLock> storeLocks_;
     std::filesystem::path targetLockDirectory_;
     LockWaiting waiting_;
 };

@@ -6,6 +6,7 @@ import base64
 import email
 import email.policy
 import email.utils
+import hashlib
 import imaplib
 import re
 
@@ -117,6 +118,7 @@ class Message:
         self.uid = uid
         self.flags = sorted(flag for flag in values["FLAGS"] if flag != "\\Recent")
         self.size = int(values["RFC822.SIZE"])
+        self.internal_date = text(values.get("INTERNALDATE"))
         self.structure = values["BODYSTRUCTURE"]
         self.body = values["BODY[]"]
         parsed = email.message_from_bytes(lf_form(self.body), policy=email.policy.compat32)
@@ -124,19 +126,58 @@ class Message:
         self.key = (folder, self.message_id)
 
     def attachment_hashes(self):
-        """The decoded bytes of every part that carries a file name, sorted."""
-        parsed = email.message_from_bytes(lf_form(self.body), policy=email.policy.compat32)
+        """What each attachment holds (a part with a file name or an
+        attachment disposition: its decoded bytes; an attached message: see
+        message_digest), sorted. Links, and the header of the part each
+        stands for, are none."""
         contents = []
-        for part in parsed.walk():
-            if part.get_filename() and not part.is_multipart() and part.get_content_type() != "message/external-body":
+
+        def visit(part):
+            content_type = part.get_content_type()
+            if content_type == "message/external-body":
+                return
+            if content_type == "message/rfc822" and (part.get_filename() or part.get_content_disposition()):
+                contents.append(message_digest(part.get_payload(0)))
+            elif part.is_multipart():
+                for inner in part.get_payload():
+                    visit(inner)
+            elif part.get_filename() or part.get_content_disposition() == "attachment":
                 contents.append(part.get_payload(decode=True) or b"")
+
+        visit(email.message_from_bytes(lf_form(self.body), policy=email.policy.compat32))
         return sorted(contents)
 
     def links(self):
         """The paths that the link parts name."""
+        return [path for path, _ in self.linked_parts()]
+
+    def linked_parts(self):
+        """(path, content type of the part it stands for) of each link part."""
         parsed = email.message_from_bytes(lf_form(self.body), policy=email.policy.compat32)
-        return [email.utils.collapse_rfc2231_value(part.get_param("name", ""))
-                for part in parsed.walk() if part.get_content_type() == "message/external-body"]
+        found = []
+        for part in parsed.walk():
+            if part.get_content_type() == "message/external-body":
+                inner = part.get_payload()
+                described = inner[0].get_content_type() if isinstance(inner, list) and inner else ""
+                found.append((email.utils.collapse_rfc2231_value(part.get_param("name", "")), described))
+        return found
+
+
+def message_digest(message):
+    """What an attached message holds, whichever way it was written: its
+    subject and the decoded bytes of its parts."""
+    leaves = sorted(hashlib.sha256(part.get_payload(decode=True) or b"").hexdigest()
+                    for part in message.walk() if not part.is_multipart())
+    return ("message/rfc822 " + str(message.get("Subject")) + " " + " ".join(leaves)).encode()
+
+
+def linked_content(path, content_type):
+    """What the file a link names holds, as attachment_hashes counts it."""
+    with open(path, "rb") as file:
+        content = file.read()
+    if content_type == "message/rfc822":
+        return message_digest(email.message_from_bytes(lf_form(content), policy=email.policy.compat32))
+    return content
 
 
 def folders(connection):
@@ -174,7 +215,7 @@ def read_folder(connection, folder):
         raise ResponseError(f"SELECT {folder} failed: {data}")
     if int(data[0]) == 0:
         return []
-    values = fetch(connection, "1:*", "(UID FLAGS RFC822.SIZE BODYSTRUCTURE BODY.PEEK[])")
+    values = fetch(connection, "1:*", "(UID FLAGS INTERNALDATE RFC822.SIZE BODYSTRUCTURE BODY.PEEK[])")
     return [Message(folder, uid, values[uid]) for uid in sorted(values)]
 
 

@@ -2,7 +2,9 @@
 state and log in a directory of the test, listening on the loopback address
 only, never the system's service. It serves one user whose mail is a given
 tree of Maildir folders (as the namespace "Mail/", beside an empty inbox),
-and always goes down when the test ends."""
+and always goes down when the test ends. It can be restarted on the same
+port, given settings of its own (such as the capabilities it announces), and
+made to speak TLS with a certificate of a private authority."""
 
 import os
 import signal
@@ -22,20 +24,76 @@ def free_port():
 
 
 class PrivateDovecot:
-    """with PrivateDovecot(work_dir, mailbox, uid, gid) as server: ... server.port"""
+    """with PrivateDovecot(work_dir, mailbox, uid, gid) as server: ... server.port
 
-    def __init__(self, work_dir, mailbox, uid, gid):
+    settings: lines added to the configuration. tls: a TlsFiles whose
+    certificate the server shows; it then offers STARTTLS on server.port and
+    TLS from the first byte on server.tls_port."""
+
+    def __init__(self, work_dir, mailbox, uid, gid, settings=(), tls=None):
         self.dir = os.path.join(work_dir, "dovecot")
         self.mailbox = mailbox
         self.uid = uid
         self.gid = gid
+        self.settings = list(settings)
+        self.tls = tls
         self.port = free_port()
+        self.tls_port = free_port() if tls else 0
         self.log = os.path.join(self.dir, "dovecot.log")
         self.config = os.path.join(self.dir, "dovecot.conf")
         self.pid = None
 
     def __enter__(self):
         self._write_config()
+        self.start()
+        return self
+
+    def restart(self):
+        """Kills the server and every process it started, dropping each
+        connection at once, as a crash does; then starts it again on the
+        same ports."""
+        pids = [self.pid] + self._descendants(self.pid)
+        for pid in pids:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        for pid in pids:
+            self._wait_until_gone(pid)
+        self.pid = None
+        os.remove(os.path.join(self.dir, "run", "master.pid"))
+        self.start()
+
+    @staticmethod
+    def _descendants(pid):
+        children = {}
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    parent = int(stat.read().rsplit(")", 1)[1].split()[1])
+            except (OSError, IndexError, ValueError):
+                continue
+            children.setdefault(parent, []).append(int(entry))
+        found, pending = [], [pid]
+        while pending:
+            for child in children.get(pending.pop(), []):
+                found.append(child)
+                pending.append(child)
+        return found
+
+    @staticmethod
+    def _wait_until_gone(pid):
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            try:
+                os.kill(pid, 0)
+            except ProcessLookupError:
+                return
+            time.sleep(0.02)
+
+    def start(self):
         # The daemon keeps what it inherits open: a file, not a pipe to wait on.
         startup = os.path.join(self.dir, "startup.log")
         with open(startup, "w") as output:
@@ -49,7 +107,6 @@ class PrivateDovecot:
         except BaseException:
             self.stop()
             raise
-        return self
 
     def __exit__(self, *exc):
         self.stop()
@@ -68,9 +125,16 @@ class PrivateDovecot:
             try:
                 os.kill(pid, 0)
             except ProcessLookupError:
+                self._wait_for_pid_file_gone()
                 return
             time.sleep(0.05)
         os.kill(pid, signal.SIGKILL)
+
+    def _wait_for_pid_file_gone(self):
+        pid_path = os.path.join(self.dir, "run", "master.pid")
+        deadline = time.monotonic() + 10
+        while os.path.exists(pid_path) and time.monotonic() < deadline:
+            time.sleep(0.05)
 
     def errors(self):
         """The log lines that report an error, a panic or a fatal failure."""
@@ -117,10 +181,14 @@ class PrivateDovecot:
         with open(passwd, "w") as users:
             users.write(f"{USER}:{{PLAIN}}{PASSWORD}:{self.uid}:{self.gid}::{home}\n")
         # One setting per line: Dovecot does not read blocks written on one line.
+        if self.tls:
+            ssl = ["ssl = yes", f"ssl_cert = <{self.tls.certificate}", f"ssl_key = <{self.tls.key}"]
+        else:
+            ssl = ["ssl = no"]
         lines = [
             "protocols = imap",
             "listen = 127.0.0.1",
-            "ssl = no",
+            *ssl,
             "disable_plaintext_auth = no",
             "auth_mechanisms = plain login",
             f"base_dir = {self.dir}/run",
@@ -155,7 +223,7 @@ class PrivateDovecot:
             f"    port = {self.port}",
             "  }",
             "  inet_listener imaps {",
-            "    port = 0",
+            f"    port = {self.tls_port}",
             "  }",
             "}",
             "service pop3-login {",
@@ -168,4 +236,29 @@ class PrivateDovecot:
             "}",
         ]
         with open(self.config, "w") as config:
-            config.write("\n".join(lines) + "\n")
+            config.write("\n".join(lines + self.settings) + "\n")
+
+
+class TlsFiles:
+    """A private certificate authority and a server certificate it signed for
+    127.0.0.1 and localhost, made with the openssl command in directory."""
+
+    def __init__(self, directory):
+        os.makedirs(directory, exist_ok=True)
+        self.authority = os.path.join(directory, "authority.pem")
+        self.certificate = os.path.join(directory, "server.pem")
+        self.key = os.path.join(directory, "server.key")
+        authority_key = os.path.join(directory, "authority.key")
+        request = os.path.join(directory, "server.csr")
+        extensions = os.path.join(directory, "server.ext")
+        with open(extensions, "w") as ext:
+            ext.write("subjectAltName = IP:127.0.0.1, DNS:localhost\n")
+        for command in (
+                ["req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Test Authority",
+                 "-keyout", authority_key, "-out", self.authority],
+                ["req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout", self.key,
+                 "-out", request],
+                ["x509", "-req", "-in", request, "-CA", self.authority, "-CAkey", authority_key,
+                 "-CAcreateserial", "-days", "2", "-extfile", extensions, "-out", self.certificate]):
+            subprocess.run(["openssl", *command], check=True, capture_output=True, timeout=60)
+        os.chmod(self.key, 0o644)

@@ -85,8 +85,8 @@ private:
             const char mode = line.at(0);
             const std::u16string path = line.size() > 2 ? velmora::FromUtf8(line.substr(2)) : std::u16string();
             line.clear();
-            std::vector<fs::path> storeLocks;
-            if (mode == 'm' || mode == 'M') storeLocks.push_back(mailboxLock);
+            std::vector<posix::StoreLock> storeLocks;
+            if (mode == 'm' || mode == 'M') storeLocks.push_back({mailboxLock, {}});
             posix::FlockRunLocks locks(files, storeLocks, lockDirectory,
                                        {mode == 'w', [&](const std::u16string&) { answer('W'); }});
             try {
@@ -118,7 +118,7 @@ protected:
     fs::path LockDirectory() const { return temp.Path() / "config" / "velmora" / "locks"; }
 
     posix::FlockRunLocks Locks(bool wait = false) {
-        return posix::FlockRunLocks(files, {MailboxLock()}, LockDirectory(),
+        return posix::FlockRunLocks(files, {{MailboxLock(), {}}}, LockDirectory(),
                                     {wait, [this](const std::u16string& path) { waitedFor.push_back(path); }});
     }
 
