@@ -84,10 +84,10 @@ std::filesystem::path CatalogFile() {
 
 // The lock file of the mailbox a host names in VELMORA_MAILBOX, which the
 // command line takes for its runs too.
-std::vector<std::filesystem::path> MailboxLockFiles() {
+std::vector<posix::StoreLock> MailboxLockFiles() {
     const char* mailbox = std::getenv("VELMORA_MAILBOX");
     if (mailbox == nullptr || *mailbox == '\0') return {};
-    return {std::filesystem::absolute(mailbox).lexically_normal() / ".velmora.lock"};
+    return {{std::filesystem::absolute(mailbox).lexically_normal() / ".velmora.lock", {}}};
 }
 
 class ModulePlatform {

@@ -29,9 +29,13 @@ private:
 
 com::ComPtr<Outlook::MAPIFolder> NameSpace::PickFolder() { return picker_ ? picker_() : nullptr; }
 
-void NameSpace::HoldSaves() { context_->Held().Hold(); }
+void NameSpace::HoldSaves() {
+    if (context_) context_->Held().Hold();
+}
 
-void NameSpace::CommitSaves() { context_->Held().Commit(); }
+void NameSpace::CommitSaves() {
+    if (context_) context_->Held().Commit();
+}
 
 Explorer::Explorer(com::ComPtr<FolderObject> folder, com::ComPtr<sim::CommandBars> bars)
     : folder_(std::move(folder)), bars_(std::move(bars)) {

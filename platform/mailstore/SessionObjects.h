@@ -23,10 +23,13 @@ class NameSpace final : public com::ComObject<Outlook::_NameSpace> {
 public:
     using FolderPicker = std::function<com::ComPtr<Outlook::MAPIFolder>()>;
 
+    // Without a Maildir mailbox's context (an account on a server) every
+    // save is done at once.
+    NameSpace() = default;
     explicit NameSpace(std::shared_ptr<MailboxContext> context) : context_(std::move(context)) {}
     com::ComPtr<Outlook::MAPIFolder> PickFolder() override;
-    // Rewritten messages are flushed, named and their old files removed a
-    // batch at a time (see HeldSaves).
+    // A Maildir mailbox's rewritten messages are flushed, named and their
+    // old files removed a batch at a time (see HeldSaves).
     void HoldSaves() override;
     void CommitSaves() override;
 
