@@ -24,10 +24,16 @@ void AfterRuns::Then(std::function<void()> action) {
     if (!retry_.isActive() && !asking_) Try();
 }
 
+// A run that took the question posts it again as it returns; that copy is
+// this object's own and is taken too, or the application would close its
+// windows, in no set order, before the actions run.
 bool AfterRuns::eventFilter(QObject* watched, QEvent* event) {
-    if (!asking_ || event->type() != QEvent::Quit || watched != QCoreApplication::instance()) return false;
-    reached_ = true;
-    return true;
+    if (event->type() != QEvent::Quit || watched != QCoreApplication::instance()) return false;
+    if (asking_) {
+        reached_ = true;
+        return true;
+    }
+    return !pending_.empty();
 }
 
 void AfterRuns::Try() {
