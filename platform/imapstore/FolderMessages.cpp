@@ -99,7 +99,11 @@ void FolderMessages::FetchWhole(std::uint32_t uid) {
         }
     }
     auto fetched = account_->Link().Run(folder_, [&](ImapSession& session) { return session.FetchWhole(wanted); });
-    for (FetchedMessage& message : fetched) wholes_[message.uid] = std::move(message.section);
+    for (FetchedMessage& message : fetched) {
+        // A server may give a message that another client expunged, but
+        // that this session has not been told of yet, as empty: it is gone.
+        if (!message.section.empty()) wholes_[message.uid] = std::move(message.section);
+    }
 }
 
 std::optional<FetchedMessage> FolderMessages::RecentFlags(std::uint32_t uid) {

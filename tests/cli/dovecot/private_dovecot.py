@@ -53,11 +53,13 @@ class PrivateDovecot:
         connection at once, as a crash does; then starts it again on the
         same ports."""
         pids = [self.pid] + self._descendants(self.pid)
-        for pid in pids:
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        # All stopped first, so that none logs the others' deaths as errors.
+        for sig in (signal.SIGSTOP, signal.SIGKILL):
+            for pid in pids:
+                try:
+                    os.kill(pid, sig)
+                except ProcessLookupError:
+                    pass
         for pid in pids:
             self._wait_until_gone(pid)
         self.pid = None
