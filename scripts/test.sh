@@ -144,7 +144,8 @@ windows_stage() {
 # a bounded time over a copy of its seed corpus (libFuzzer adds to the corpus
 # it is given). Its temporary mailboxes go to memory: each save is flushed.
 fuzz_stage() {
-  run cmake -S "$source_dir" -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  # shellcheck disable=SC2046
+  run cmake -S "$source_dir" -B "$fuzz_dir" -G Ninja $(compiler_cache_options) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
   run cmake --build "$fuzz_dir" --parallel "$jobs" --target mailstore_fuzz
   local corpus
