@@ -32,6 +32,9 @@ class NameSpaceAdapter final : public Adapter<Outlook::_NameSpace> {
 public:
     using Adapter::Adapter;
     ComPtr<Outlook::MAPIFolder> PickFolder() override { return Result<Outlook::MAPIFolder>(Late().Call(u"PickFolder")); }
+    // The client's store makes each item's save durable itself.
+    void HoldSaves() override {}
+    void CommitSaves() override {}
 };
 
 class ExplorerAdapter final : public Adapter<Outlook::Explorer> {
