@@ -20,12 +20,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One mailbox on the test platform for the whole run; each input replaces
-// its one message.
+// One mailbox on the test platform for the whole run; each input is its
+// one message.
 struct FuzzMailbox {
     FuzzMailbox() {
         for (const char* sub : {"cur", "new", "tmp"}) fs::create_directories(root / sub);
         platform.WriteFile(u"C:\\added.bin", "added by value");
+    }
+
+    // A save gives the message a new file: each input starts from an empty
+    // folder and a mailbox opened afresh, which knows of no earlier rewrite.
+    void Replace(const std::uint8_t* data, std::size_t size) {
+        box.reset();
+        for (const char* sub : {"cur", "new", "tmp"}) {
+            for (const auto& entry : fs::directory_iterator(root / sub)) fs::remove(entry.path());
+        }
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        }
         box = mailstore::Mailbox::Open(root);
     }
 
@@ -94,10 +107,7 @@ void ReadEverything(Outlook::ItemOperations& item) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Removed with its temporary directory when the run ends normally.
     static FuzzMailbox mailbox;
-    {
-        std::ofstream out(mailbox.file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    mailbox.Replace(data, size);
     int kind = -1;
     auto item = Wrap(mailbox.box->OpenMessage(mailbox.file), kind);
     mailbox.box->TakeWarnings();
