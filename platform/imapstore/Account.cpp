@@ -8,6 +8,7 @@
 #include "host/HostError.h"
 #include "imapstore/AccountContext.h"
 #include "imapstore/FolderObject.h"
+#include "mailstore/FolderPath.h"
 #include "mailstore/SessionObjects.h"
 
 namespace imapstore {
@@ -33,17 +34,6 @@ private:
     com::ComPtr<mailstore::NameSpace> session_;
 };
 
-std::vector<std::u16string> PathComponents(std::u16string_view path) {
-    std::vector<std::u16string> components;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const auto end = std::min(path.find(u'/', start), path.size());
-        if (end > start) components.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return components;
-}
-
 }  // namespace
 
 std::unique_ptr<Account> Account::Open(AccountOptions options) {
@@ -68,7 +58,7 @@ com::ComPtr<Outlook::_Application> Account::Application() { return application_;
 
 com::ComPtr<Outlook::MAPIFolder> Account::FindFolder(std::u16string_view path) {
     com::ComPtr<FolderObject> folder = root_;
-    for (const auto& component : PathComponents(path)) {
+    for (const auto& component : mailstore::FolderPathComponents(path)) {
         const FolderNode* next = nullptr;
         for (const FolderNode& child : folder->Node().children) {
             if (velmora::SameText(child.shown, component) ||

@@ -84,7 +84,7 @@ std::filesystem::path CatalogFile() {
 
 // The lock file of the mailbox a host names in VELMORA_MAILBOX, which the
 // command line takes for its runs too.
-std::vector<posix::StoreLock> MailboxLockFiles() {
+std::vector<posix::StoreLock> MailboxLocks() {
     const char* mailbox = std::getenv("VELMORA_MAILBOX");
     if (mailbox == nullptr || *mailbox == '\0') return {};
     return {{std::filesystem::absolute(mailbox).lexically_normal() / ".velmora.lock", {}}};
@@ -101,7 +101,7 @@ public:
           libraries_(drives_),
           catalogFile_(CatalogFile()),
           catalog_(catalogFile_),
-          runLocks_(fileSystem_, MailboxLockFiles(), catalogFile_.parent_path() / "locks", {}),
+          runLocks_(fileSystem_, MailboxLocks(), catalogFile_.parent_path() / "locks", {}),
           scope_(host::Platform{&registry_, &fileSystem_, &libraries_, &system_, &catalog_, &runLocks_}),
           windows_(fileSystem_) {}
 

@@ -8,6 +8,7 @@
 #include "mailstore/Draft.h"
 #include "mailstore/DraftMessage.h"
 #include "mailstore/FolderObject.h"
+#include "mailstore/FolderPath.h"
 #include "mailstore/ItemObject.h"
 #include "mailstore/MailboxContext.h"
 #include "mailstore/Maildir.h"
@@ -23,17 +24,6 @@ namespace mailstore {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::u16string> PathComponents(std::u16string_view path) {
-    std::vector<std::u16string> components;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const auto end = std::min(path.find(u'/', start), path.size());
-        if (end > start) components.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return components;
-}
 
 fs::path Normal(const fs::path& path) {
     std::error_code error;
@@ -103,7 +93,7 @@ com::ComPtr<FolderObject> Mailbox::FolderObjectAt(const fs::path& directory) {
 
 com::ComPtr<Outlook::MAPIFolder> Mailbox::FindFolder(std::u16string_view path) {
     com::ComPtr<FolderObject> folder = root_;
-    for (const auto& component : PathComponents(path)) {
+    for (const auto& component : FolderPathComponents(path)) {
         com::ComPtr<FolderObject> next;
         for (const auto& directory : maildir::SubFolders(context_->Root(), folder->Directory())) {
             if (velmora::SameText(maildir::FolderName(directory), component) ||

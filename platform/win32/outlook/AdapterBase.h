@@ -62,6 +62,12 @@ inline bool RealHas(HostObject& host, REFIID iid) {
     return true;
 }
 
+// A late-bound result as the core's interface I (see WrappedAs).
+template <class I>
+com::ComPtr<I> Result(const LateValue& value) {
+    return WrappedAs<I>(value, com::IidOf<I>());
+}
+
 // A new adapter, with the reference the caller takes over.
 template <class T>
 T* Made(HostObject& host) {

@@ -10,11 +10,6 @@ namespace {
 
 using com::ComPtr;
 
-template <class I>
-ComPtr<I> Result(const LateValue& value) {
-    return WrappedAs<I>(value, com::IidOf<I>());
-}
-
 class CommandBarsAdapter final : public DispatchAdapter<Office::_CommandBars> {
 public:
     using DispatchAdapter::DispatchAdapter;

@@ -11,11 +11,6 @@ namespace {
 
 using com::ComPtr;
 
-template <class I>
-ComPtr<I> Result(const LateValue& value) {
-    return WrappedAs<I>(value, com::IidOf<I>());
-}
-
 class ApplicationAdapter final : public Adapter<Outlook::_Application> {
 public:
     using Adapter::Adapter;
