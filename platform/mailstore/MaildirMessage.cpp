@@ -14,6 +14,12 @@ namespace mailstore {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr const char* kDeletedMeanwhile = "another program deleted it before its changes were saved";
+
+}  // namespace
+
 MaildirMessage::MaildirMessage(std::shared_ptr<MailboxContext> context, const fs::path& file)
     : context_(std::move(context)), file_(context_->Latest(file)) {
     const fs::path first = context_->FirstName(file_);
@@ -66,7 +72,7 @@ void MaildirMessage::Write(GMimeMessage* message, const std::function<void(GMime
         file_ = rewritten.written;
     } catch (const host::HostError& error) {
         if (error.Code() == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
-            context_->Warn(file.string(), "another program deleted it before its changes were saved");
+            context_->Warn(file.string(), kDeletedMeanwhile);
         }
         throw;
     }
@@ -84,7 +90,7 @@ void MaildirMessage::Hold(PreparedRewrite rewrite) {
             held->committed = true;
         },
         [context, held, name](const host::HostError&) {
-            context->Warn(name, "another program deleted it before its changes were saved");
+            context->Warn(name, kDeletedMeanwhile);
             held->committed = true;
         });
     held_ = std::move(held);
