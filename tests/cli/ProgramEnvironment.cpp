@@ -120,14 +120,17 @@ MailboxContents ReadMailbox(const fs::path& mailbox) {
         EXPECT_FALSE(messageId.empty()) << entry.path() << " does not parse";
         const std::string key =
             fs::relative(entry.path().parent_path().parent_path(), mailbox).string() + "/" + messageId;
-        if (mailbox_contents.contains(key)) ADD_FAILURE() << "two messages " << key << ", one is " << entry.path();
-        MessageContents& contents = mailbox_contents[key];
+        MessageContents contents;
         contents.messageId = messageId;
         auto item = velmora::TOutlookItemFactory::CreateItem(store->OpenMessage(entry.path()).Get());
         contents.wrapped = item != nullptr;
         if (item) {
             contents.body = item->GetBody();
             ReadAttachments(*item, scratch, contents);
+        }
+        const auto [known, added] = mailbox_contents.emplace(key, contents);
+        if (!added && known->second.contents != contents.contents) {
+            ADD_FAILURE() << "two messages " << key << " with other attachments, one is " << entry.path();
         }
     }
     for (const auto& warning : store->TakeWarnings()) ADD_FAILURE() << warning;

@@ -55,7 +55,9 @@ struct MessageContents {
 // Every message of the mailbox by its folder and Message-Id ("<folder>/<id>";
 // a save gives a message file a new name, never a new Message-Id). Fails the
 // calling test (and says why) when a message file does not parse or two
-// files of a folder hold the same message.
+// files of a folder hold the same message with other attachments. (A run
+// killed while it commits a batch of rewrites can leave a message's new file
+// beside its old one, both whole, until the next write in that folder.)
 using MailboxContents = std::map<std::string, MessageContents>;
 MailboxContents ReadMailbox(const fs::path& mailbox);
 
