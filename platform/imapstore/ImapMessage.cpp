@@ -156,15 +156,35 @@ ImapMessage::Replacement ImapMessage::MarkOldDeleted(const FetchedMessage& befor
         const bool conditional = link.Caps().condStore && before.modSeq;
         std::vector<std::string> after;
         switch (session.MarkDeleted(uid_, conditional ? before.modSeq : std::nullopt, after)) {
-            case StoreOutcome::Gone: return Replacement::Gone;
+            case StoreOutcome::Gone: return Confirm(session, flagsDeleted);
             case StoreOutcome::Modified: return Replacement::Changed;
             case StoreOutcome::Done: break;
         }
         if (conditional || FlagSet(after) == flagsDeleted) return Replacement::Done;
         // Without mod-sequences, flags other than those read tell of a change.
-        if (flagsBefore.count("\\deleted") == 0) session.UnmarkDeleted(uid_);
+        session.UnmarkDeleted(uid_);
         return Replacement::Changed;
     });
+}
+
+// A STORE whose answer told nothing of the message. Gone now, it may have
+// gone before the STORE (another client expunged it) or after it (another
+// client's EXPUNGE took the \Deleted just set): the new copy stays, since
+// dropping it could lose the message.
+ImapMessage::Replacement ImapMessage::Confirm(ImapSession& session, const std::set<std::string>& flagsDeleted) {
+    session.Refresh();
+    const auto now = session.FetchFlags({uid_});
+    const FetchedMessage* message = Find(now, uid_);
+    if (message == nullptr || !message->flags) {
+        folder_->Account().Warning("Kept the changed copy of " + Name() +
+                                   ": another client expunged it while its changes were saved, perhaps for the "
+                                   "\\Deleted this run had just set");
+        return Replacement::Done;
+    }
+    const std::set<std::string> flags = FlagSet(*message->flags);
+    if (flags == flagsDeleted) return Replacement::Done;
+    if (flags.count("\\deleted") != 0) session.UnmarkDeleted(uid_);
+    return Replacement::Changed;
 }
 
 void ImapMessage::Withdraw(std::optional<std::uint32_t> copy) {
@@ -199,6 +219,9 @@ void ImapMessage::Write(GMimeMessage* message, const std::function<void(GMimeMes
         throw;
     }
     if (!before || !before->flags) Skip("another client removed it from the server before its changes were saved");
+    // On its way out (another client's, or an old copy kept where the server
+    // offers no UIDPLUS): a new copy would bring it back.
+    if (FlagSet(*before->flags).count("\\deleted") != 0) Skip("it is flagged \\Deleted");
 
     const std::optional<std::uint32_t> copy = Append(bytes, *before->flags);
     switch (MarkOldDeleted(*before)) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ private:
 
     MessageFacts& Facts();
     std::optional<std::uint32_t> Append(const std::string& bytes, const std::vector<std::string>& flags);
+    Replacement Confirm(ImapSession& session, const std::set<std::string>& flagsDeleted);
     Replacement MarkOldDeleted(const FetchedMessage& before);
     void Withdraw(std::optional<std::uint32_t> copy);
     [[noreturn]] void Skip(const std::string& reason);

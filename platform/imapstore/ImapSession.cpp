@@ -348,6 +348,8 @@ void ImapSession::UnmarkDeleted(std::uint32_t uid) {
     Check(mailimap_custom_command(session_, command.c_str()), "UID STORE");
 }
 
+void ImapSession::Refresh() { Check(mailimap_noop(session_), "NOOP"); }
+
 void ImapSession::Expunge(const std::vector<std::uint32_t>& uids) {
     if (uids.empty()) return;
     const UidSet set(uids);

@@ -118,6 +118,8 @@ public:
     StoreOutcome MarkDeleted(std::uint32_t uid, std::optional<std::uint64_t> unchangedSince,
                              std::vector<std::string>& flagsAfter);
     void UnmarkDeleted(std::uint32_t uid);
+    // NOOP: takes in what other clients changed (expunges included).
+    void Refresh();
     // UID EXPUNGE of those messages alone (UIDPLUS).
     void Expunge(const std::vector<std::uint32_t>& uids);
 

@@ -242,18 +242,32 @@ class SecondClient(threading.Thread):
 
     def change(self, connection, message, flag):
         status, data = connection.uid("FETCH", str(message.uid), "(FLAGS MODSEQ)")
-        found = imap_view.parse([item for item in data if item is not None]) if status == "OK" else []
-        if len(found) < 2:
+        values = self.fetched(data, message.uid) if status == "OK" else None
+        if values is None:
             return False
-        values = {found[1][i].upper(): found[1][i + 1] for i in range(0, len(found[1]) - 1, 2)}
         if "\\Deleted" in values.get("FLAGS", []):
             return False
         modseq = values["MODSEQ"][0]
         status, data = connection.uid("STORE", str(message.uid), f"(UNCHANGEDSINCE {modseq})", "+FLAGS", f"({flag})")
         if status != "OK" or any(b"MODIFIED" in item for item in data if isinstance(item, bytes)):
             return False
-        changed = imap_view.parse([item for item in data if item is not None])
-        return len(changed) >= 2 and flag in changed[1][changed[1].index("FLAGS") + 1]
+        values = self.fetched(data, message.uid)
+        return values is not None and flag in values.get("FLAGS", [])
+
+    @staticmethod
+    def fetched(data, uid):
+        """The items of the FETCH response about uid among those a command
+        brought (the server adds news of other messages, such as the run's
+        own changes); None when there is none."""
+        responses = imap_view.parse([item for item in data if item is not None])
+        for index in range(1, len(responses), 2):
+            items = responses[index]
+            if not isinstance(items, list):
+                continue
+            values = {str(items[i]).upper(): items[i + 1] for i in range(0, len(items) - 1, 2)}
+            if str(values.get("UID")) == str(uid):
+                return values
+        return None
 
     def run(self):
         try:
@@ -294,7 +308,11 @@ def concurrent_client(scenario):
             scenario.fail(f"the second client failed: {client.error}")
         after = read_account(server)
         added = {key: ["$Forwarded"] for key in client.flagged}
-        check_nothing_lost(before, after, scenario.problems, gone=client.expunged, flags_added=added)
+        # Where the server's answer left it open whether the client's expunge
+        # came before the run's rewrite, velmora keeps its copy and says so.
+        kept = {key for key in client.expunged
+                if f"{before[key][0].folder};UID={before[key][0].uid}: another client expunged it" in errors}
+        check_nothing_lost(before, after, scenario.problems, gone=client.expunged - kept, flags_added=added)
         carried = sum(1 for key in client.flagged if key in after and after[key][0].uid != before[key][0].uid)
         if not client.expunged or carried == 0:
             scenario.fail(f"the second client met the run nowhere: {len(client.expunged)} expunged, "
